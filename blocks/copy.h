@@ -1,0 +1,33 @@
+// The two block copies over raw column-major buffers. For a grid g, entry
+// (a, b) of block k lies at X[a + b*n1 + k*blockLen] and image entry (i, j) at
+// Y[i + j*N1]; the grid pairs them (blocks/grid.h).
+//
+// Values are converted to double as they are read; double values move
+// unchanged, bit for bit.
+#ifndef TOOLBOX_BLOCKS_COPY_H
+#define TOOLBOX_BLOCKS_COPY_H
+
+#include "blocks/grid.h"
+#include "host/elements.h"
+
+namespace blocks {
+
+// X (blockLen by blockCount, created zeroed) receives every paired image entry
+// of Y (at least N1*N2 elements). Unpaired positions of X are not touched.
+template <class T>
+void imgToBlocks(const T* Y, double* X, const Grid& g);
+
+// Y (N1 by N2) receives, for every image entry, the position of X (blockLen by
+// blockCount) paired with it. Unpaired positions of X are not read.
+template <class T>
+void blocksToImg(const T* X, double* Y, const Grid& g);
+
+#define TOOLBOX_BLOCKS_DECLARE(T)                                        \
+  extern template void imgToBlocks<T>(const T*, double*, const Grid&); \
+  extern template void blocksToImg<T>(const T*, double*, const Grid&);
+TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DECLARE)
+#undef TOOLBOX_BLOCKS_DECLARE
+
+}  // namespace blocks
+
+#endif

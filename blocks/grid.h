@@ -1,0 +1,91 @@
+// The block grid shared by imgToBlocks and blocksToImg: which image entry each
+// position of the block matrix stands for.
+//
+// An N1-by-N2 image is cut into n1-by-n2 blocks on a grid anchored at the
+// 1-based start point (rowSt, colSt). Rows above the start point form a top
+// band, columns left of it a left band (at most one of the two exists); rows
+// and columns left over at the bottom and right form remainder blocks. A block
+// that is not full is stored as though its n1-by-n2 frame stood flush against
+// the image edge it touches. Block k is column k of the block matrix, with its
+// entry (a, b) at row a + b*n1.
+#ifndef TOOLBOX_BLOCKS_GRID_H
+#define TOOLBOX_BLOCKS_GRID_H
+
+#include <cstdint>
+
+namespace blocks {
+
+struct GridParams {
+  std::int32_t n1, n2;        // block height and width
+  std::int32_t N1, N2;        // image height (also its column stride) and width
+  std::int32_t rowSt, colSt;  // start point, counted from 1
+};
+
+enum class GridError {
+  none,
+  startPoint,        // rowSt >= n1, colSt >= n2, both above 1, or either below 1
+  negativeSize,      // N1 < 0 or N2 < 0
+  imageTooSmall,     // the band does not fit: N1 < rowSt - 1 or N2 < colSt - 1
+  tooLarge,          // N1*N2, n1*n2 or blockLen*blockCount reaches 2^31
+};
+
+// The start-point rule, then the limits within which every index of both
+// matrices fits in 32 bits. Nothing else about a grid can be wrong.
+GridError checkGrid(const GridParams& p);
+
+// One grid row (or grid column): rows (columns) first .. first + count - 1 of
+// each of its blocks are filled and stand for image rows (columns)
+// origin .. origin + count - 1.
+struct Strip {
+  std::int32_t first, count, origin;
+};
+
+struct Grid {
+  GridParams p;
+  std::int32_t fullRows, remRows;    // full grid rows below the start row; rows left over
+  std::int32_t fullCols, remCols;    // likewise for columns
+  std::int32_t mainRows, mainCols;   // grid rows and columns of the main grid
+  std::int32_t blockLen;             // n1*n2: rows of the block matrix
+  std::int32_t blockCount;           // columns of the block matrix
+
+  bool hasTopBand() const { return p.rowSt > 1; }
+  bool hasLeftBand() const { return p.colSt > 1; }
+  Strip topBand() const { return {0, p.rowSt - 1, 0}; }
+  Strip leftBand() const { return {0, p.colSt - 1, 0}; }
+  // Grid row r of the main grid, counted from the start row down: a full grid
+  // row, or the remainder grid row flush against the bottom edge.
+  Strip mainRow(std::int32_t r) const {
+    return r < fullRows ? Strip{0, p.n1, p.rowSt - 1 + r * p.n1}
+                        : Strip{p.n1 - remRows, remRows, p.N1 - remRows};
+  }
+  Strip mainCol(std::int32_t c) const {
+    return c < fullCols ? Strip{0, p.n2, p.colSt - 1 + c * p.n2}
+                        : Strip{p.n2 - remCols, remCols, p.N2 - remCols};
+  }
+  // Blocks of the band, which come first in block order.
+  std::int32_t bandCount() const {
+    return hasTopBand() ? mainCols : hasLeftBand() ? mainRows : 0;
+  }
+};
+
+// The derived counts; p must pass checkGrid.
+Grid makeGrid(const GridParams& p);
+
+// Calls visit(k, rows, cols) for every block k = 0 .. blockCount - 1 in block
+// order: the top band from left to right, or the left band from top to
+// bottom; then the main grid, grid column by grid column from left to right,
+// each from top to bottom.
+template <class Visit>
+void forEachBlock(const Grid& g, Visit&& visit) {
+  std::int32_t k = 0;
+  if (g.hasTopBand())
+    for (std::int32_t c = 0; c < g.mainCols; ++c) visit(k++, g.topBand(), g.mainCol(c));
+  if (g.hasLeftBand())
+    for (std::int32_t r = 0; r < g.mainRows; ++r) visit(k++, g.mainRow(r), g.leftBand());
+  for (std::int32_t c = 0; c < g.mainCols; ++c)
+    for (std::int32_t r = 0; r < g.mainRows; ++r) visit(k++, g.mainRow(r), g.mainCol(c));
+}
+
+}  // namespace blocks
+
+#endif
