@@ -1,11 +1,16 @@
 #include "blocks/copy.h"
 
 #include <cstddef>
-#include <cstring>
+#include <type_traits>
+
+#include "blocks/kernels.h"
 
 namespace blocks {
 
 namespace {
+
+// Outputs from this size on are written with non-temporal stores.
+constexpr std::size_t kStreamBytes = std::size_t{64} << 20;
 
 // Copies a run of n consecutive values, converting each to double.
 template <class T>
@@ -13,32 +18,83 @@ inline void copyRun(const T* from, double* to, std::ptrdiff_t n) {
   for (std::ptrdiff_t i = 0; i < n; ++i) to[i] = static_cast<double>(from[i]);
 }
 
-inline void copyRun(const double* from, double* to, std::ptrdiff_t n) {
-  if (n > 0) std::memcpy(to, from, static_cast<std::size_t>(n) * sizeof(double));
+kernels::Set kernelsFor(cpu::Isa isa) {
+#if TOOLBOX_X86_SIMD
+  if (isa == cpu::Isa::avx512) return {kernels::avx512::cut, kernels::avx512::paste};
+  if (isa == cpu::Isa::avx2) return {kernels::avx2::cut, kernels::avx2::paste};
+#endif
+  (void)isa;
+  return {kernels::scalar::cut, kernels::scalar::paste};
 }
 
-}  // namespace
+bool streamed(Stores stores, std::size_t outputValues) {
+  return stores == Stores::streamed ||
+         (stores == Stores::automatic && outputValues * sizeof(double) >= kStreamBytes);
+}
+
+kernels::Shape fullShape(const Grid& g) { return {g.p.N1, g.p.n1, g.p.n2, g.fullRows}; }
+
+// Image entry of the top-left of grid row 0 in main grid column c.
+std::ptrdiff_t fullColumnOrigin(const Grid& g, std::int32_t c) {
+  return std::ptrdiff_t{g.p.rowSt - 1} + std::ptrdiff_t{g.mainCol(c).origin} * g.p.N1;
+}
 
 // Within a block, the filled entries of column b are one run of rows.count
 // consecutive elements in X, and their image entries one run in Y.
 template <class T>
+void cutBlock(const T* Y, double* X, const Grid& g, std::int32_t k, Strip rows, Strip cols) {
+  const std::ptrdiff_t N1 = g.p.N1, n1 = g.p.n1;
+  const T* from = Y + rows.origin + cols.origin * N1;
+  double* to = X + k * std::ptrdiff_t{g.blockLen} + rows.first + cols.first * n1;
+  for (std::int32_t b = 0; b < cols.count; ++b) copyRun(from + b * N1, to + b * n1, rows.count);
+}
+
+template <class T>
+void pasteBlock(const T* X, double* Y, const Grid& g, std::int32_t k, Strip rows, Strip cols) {
+  const std::ptrdiff_t N1 = g.p.N1, n1 = g.p.n1;
+  const T* from = X + k * std::ptrdiff_t{g.blockLen} + rows.first + cols.first * n1;
+  double* to = Y + rows.origin + cols.origin * N1;
+  for (std::int32_t b = 0; b < cols.count; ++b) copyRun(from + b * n1, to + b * N1, rows.count);
+}
+
+}  // namespace
+
+template <class T>
 void imgToBlocks(const T* Y, double* X, const Grid& g) {
-  const std::ptrdiff_t N1 = g.p.N1, n1 = g.p.n1, len = g.blockLen;
-  forEachBlock(g, [&](std::int32_t k, Strip rows, Strip cols) {
-    const T* from = Y + rows.origin + cols.origin * N1;
-    double* to = X + k * len + rows.first + cols.first * n1;
-    for (std::int32_t b = 0; b < cols.count; ++b) copyRun(from + b * N1, to + b * n1, rows.count);
-  });
+  if constexpr (std::is_same_v<T, double>)
+    imgToBlocks(Y, X, g, cpu::bestIsa(), Stores::automatic);
+  else
+    forEachBlock(g, [&](std::int32_t k, Strip rows, Strip cols) { cutBlock(Y, X, g, k, rows, cols); });
 }
 
 template <class T>
 void blocksToImg(const T* X, double* Y, const Grid& g) {
-  const std::ptrdiff_t N1 = g.p.N1, n1 = g.p.n1, len = g.blockLen;
-  forEachBlock(g, [&](std::int32_t k, Strip rows, Strip cols) {
-    const T* from = X + k * len + rows.first + cols.first * n1;
-    double* to = Y + rows.origin + cols.origin * N1;
-    for (std::int32_t b = 0; b < cols.count; ++b) copyRun(from + b * n1, to + b * N1, rows.count);
-  });
+  if constexpr (std::is_same_v<T, double>)
+    blocksToImg(X, Y, g, cpu::bestIsa(), Stores::automatic);
+  else
+    forEachBlock(g, [&](std::int32_t k, Strip rows, Strip cols) { pasteBlock(X, Y, g, k, rows, cols); });
+}
+
+// The full blocks of each full grid column go to the kernels, the band and
+// remainder blocks are copied one by one.
+void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores) {
+  const kernels::Set k = kernelsFor(isa);
+  const bool stream = streamed(stores, std::size_t(g.blockLen) * std::size_t(g.blockCount));
+  forEachBlockOrRun(
+      g, [&](std::int32_t b, Strip rows, Strip cols) { cutBlock(Y, X, g, b, rows, cols); },
+      [&](std::int32_t b, std::int32_t c) {
+        k.cut(Y + fullColumnOrigin(g, c), X + b * std::ptrdiff_t{g.blockLen}, fullShape(g), stream);
+      });
+}
+
+void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
+  const kernels::Set k = kernelsFor(isa);
+  const bool stream = streamed(stores, std::size_t(g.p.N1) * std::size_t(g.p.N2));
+  forEachBlockOrRun(
+      g, [&](std::int32_t b, Strip rows, Strip cols) { pasteBlock(X, Y, g, b, rows, cols); },
+      [&](std::int32_t b, std::int32_t c) {
+        k.paste(X + b * std::ptrdiff_t{g.blockLen}, Y + fullColumnOrigin(g, c), fullShape(g), stream);
+      });
 }
 
 #define TOOLBOX_BLOCKS_DEFINE(T)                                  \

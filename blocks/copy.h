@@ -8,6 +8,7 @@
 #define TOOLBOX_BLOCKS_COPY_H
 
 #include "blocks/grid.h"
+#include "host/cpu.h"
 #include "host/elements.h"
 
 namespace blocks {
@@ -27,6 +28,16 @@ void blocksToImg(const T* X, double* Y, const Grid& g);
   extern template void blocksToImg<T>(const T*, double*, const Grid&);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DECLARE)
 #undef TOOLBOX_BLOCKS_DECLARE
+
+// How the fast paths write their output: through the caches, or with
+// non-temporal stores that bypass them (worth it only when the output is far
+// larger than the caches). `automatic` decides by output size.
+enum class Stores { automatic, cached, streamed };
+
+// The double-precision copies on a chosen code path; the templates above use
+// the best path of the running processor with automatic stores.
+void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores);
+void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores);
 
 }  // namespace blocks
 

@@ -71,19 +71,36 @@ struct Grid {
 // The derived counts; p must pass checkGrid.
 Grid makeGrid(const GridParams& p);
 
-// Calls visit(k, rows, cols) for every block k = 0 .. blockCount - 1 in block
-// order: the top band from left to right, or the left band from top to
-// bottom; then the main grid, grid column by grid column from left to right,
-// each from top to bottom.
-template <class Visit>
-void forEachBlock(const Grid& g, Visit&& visit) {
+// Walks the blocks k = 0 .. blockCount - 1 in block order: the top band from
+// left to right, or the left band from top to bottom; then the main grid, grid
+// column by grid column from left to right, each from top to bottom. Calls
+// visit(k, rows, cols) for each block, except that the full blocks of a full
+// grid column go to fullRun(k, c) as one run: blocks k .. k + fullRows - 1,
+// grid rows 0 .. fullRows - 1 of grid column c.
+template <class Visit, class FullRun>
+void forEachBlockOrRun(const Grid& g, Visit&& visit, FullRun&& fullRun) {
   std::int32_t k = 0;
   if (g.hasTopBand())
     for (std::int32_t c = 0; c < g.mainCols; ++c) visit(k++, g.topBand(), g.mainCol(c));
   if (g.hasLeftBand())
     for (std::int32_t r = 0; r < g.mainRows; ++r) visit(k++, g.mainRow(r), g.leftBand());
-  for (std::int32_t c = 0; c < g.mainCols; ++c)
-    for (std::int32_t r = 0; r < g.mainRows; ++r) visit(k++, g.mainRow(r), g.mainCol(c));
+  for (std::int32_t c = 0; c < g.mainCols; ++c) {
+    std::int32_t r = 0;
+    if (c < g.fullCols && g.fullRows > 0) {
+      fullRun(k, c);
+      k += g.fullRows;
+      r = g.fullRows;
+    }
+    for (; r < g.mainRows; ++r) visit(k++, g.mainRow(r), g.mainCol(c));
+  }
+}
+
+// Calls visit(k, rows, cols) for every block in block order.
+template <class Visit>
+void forEachBlock(const Grid& g, Visit&& visit) {
+  forEachBlockOrRun(g, visit, [&](std::int32_t k, std::int32_t c) {
+    for (std::int32_t r = 0; r < g.fullRows; ++r) visit(k + r, g.mainRow(r), g.mainCol(c));
+  });
 }
 
 }  // namespace blocks

@@ -1,0 +1,38 @@
+// Copies of the full blocks of one grid column, one set of functions per
+// instruction set. The full blocks of a grid column take consecutive image
+// rows and consecutive block columns, so their copy is a batched transpose of
+// n1-value runs: run (r, b) is image rows r*n1 .. r*n1 + n1 - 1 of image column
+// b (stride N1) and entries b*n1 .. b*n1 + n1 - 1 of block r (stride n1*n2).
+//
+// These translation units include no header with inline code, so the code
+// compiled for one instruction set can never stand in for another's.
+#ifndef TOOLBOX_BLOCKS_KERNELS_H
+#define TOOLBOX_BLOCKS_KERNELS_H
+
+#include <cstddef>
+
+namespace blocks::kernels {
+
+struct Shape {
+  std::ptrdiff_t N1;     // image column stride
+  std::ptrdiff_t n1, n2; // block height and width
+  std::ptrdiff_t count;  // full blocks in the grid column
+};
+
+// img: image entry of block 0's top-left; blk: start of block 0's column.
+// With `stream`, the destination is written with non-temporal stores.
+using CutFn = void (*)(const double* img, double* blk, const Shape& s, bool stream);
+using PasteFn = void (*)(const double* blk, double* img, const Shape& s, bool stream);
+
+struct Set {
+  CutFn cut;
+  PasteFn paste;
+};
+
+namespace scalar { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
+namespace avx2 { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
+namespace avx512 { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
+
+}  // namespace blocks::kernels
+
+#endif

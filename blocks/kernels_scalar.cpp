@@ -1,0 +1,24 @@
+// The portable copies: plain loops over the runs, for any processor.
+#include "blocks/kernels.h"
+
+namespace blocks::kernels::scalar {
+
+void cut(const double* img, double* blk, const Shape& s, bool) {
+  for (std::ptrdiff_t r = 0; r < s.count; ++r)
+    for (std::ptrdiff_t b = 0; b < s.n2; ++b) {
+      const double* from = img + r * s.n1 + b * s.N1;
+      double* to = blk + (r * s.n2 + b) * s.n1;
+      for (std::ptrdiff_t a = 0; a < s.n1; ++a) to[a] = from[a];
+    }
+}
+
+void paste(const double* blk, double* img, const Shape& s, bool) {
+  for (std::ptrdiff_t r = 0; r < s.count; ++r)
+    for (std::ptrdiff_t b = 0; b < s.n2; ++b) {
+      const double* from = blk + (r * s.n2 + b) * s.n1;
+      double* to = img + r * s.n1 + b * s.N1;
+      for (std::ptrdiff_t a = 0; a < s.n1; ++a) to[a] = from[a];
+    }
+}
+
+}  // namespace blocks::kernels::scalar
