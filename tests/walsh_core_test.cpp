@@ -142,7 +142,7 @@ TEST(WalshCore, OneRowIsTheInputAndNoRowsGiveZeros) {
 
 // 2b overflows for |b| > DBL_MAX/2; the pair's difference is still formed as
 // the correctly rounded sum - 2b, computed here exactly in integers: wherever
-// the sum is finite, a, b and the sum are multiples of 2^970.
+// the sum is finite, b and the sum are multiples of 2^970.
 TEST(WalshCore, PairDifferenceWithHugeSecondValue) {
   const double big = std::ldexp(1.0, 1023);  // the smallest |b| above DBL_MAX/2
   EXPECT_TRUE(sameBits(spectrum({0, big}, 2, 1), {big / 2, -big / 2}));

@@ -16,11 +16,12 @@ std::int32_t stageCount(std::int32_t M) {
 namespace {
 
 // The pair stage's second output, sum - 2b with sum = a + b already rounded.
-// For |b| > DBL_MAX/2 the product 2b overflows; then a and b are multiples of
-// 2^970 wherever their sum is finite, so sum is too (0 or at least 2^970),
-// 0.5*sum is exact, and 2*(0.5*sum - b) is the correctly rounded sum - 2b:
-// halving scales the rounding exactly in the normal range, and where the
-// difference overflows both forms give the same infinity.
+// For |b| > DBL_MAX/2 the product 2b overflows. Then b is a multiple of 2^971,
+// and a finite sum is a multiple of 2^970: either |sum| >= 2^1022, or a nearly
+// cancels b, so |a| > 2^1022 and the sum is exact. Hence 0.5*sum is exact and
+// 2*(0.5*sum - b) is the correctly rounded sum - 2b: halving scales rounding
+// exactly in the normal range, and where the difference overflows both forms
+// give the same infinity.
 inline double pairDifference(double sum, double b) {
   if (std::fabs(b) > DBL_MAX / 2) return 2.0 * (0.5 * sum - b);
   return sum - 2.0 * b;
