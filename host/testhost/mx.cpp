@@ -36,6 +36,8 @@ struct Context {
   std::map<const mxArray*, std::uint64_t> inputHashes;
   std::vector<mxArray*> created;
   std::map<void*, Guarded> scratch;
+  std::map<void*, std::size_t> scratchIndex;  // k for the k-th mxCalloc of the call
+  std::size_t scratchTaken = 0;
 };
 
 Context& ctx() {
@@ -215,6 +217,12 @@ Array makeDouble(std::size_t m, std::size_t n, const std::vector<double>& re,
 
 Array makeScalar(double v) { return makeDouble(1, 1, {v}); }
 
+Array makeDataless(std::size_t m, std::size_t n) {
+  mxArray* a = newArray(mxDOUBLE_CLASS, m, n, false, false, 0);
+  if (!a) throw std::bad_alloc();
+  return Array(a);
+}
+
 Array makeSparse(std::size_t m, std::size_t n, std::size_t nonzeros) {
   mxArray* a = newArray(mxDOUBLE_CLASS, m, n, false, true, nonzeros);
   if (!a) throw std::bad_alloc();
@@ -352,21 +360,25 @@ TESTHOST_API void* mxCalloc(std::size_t count, std::size_t size) {
   Guarded g = testhost::detail::guardedAlloc(count * size);
   if (!g.base) testhost::detail::raise("MATLAB:nomem", "Out of memory");
   c.scratch[g.data] = g;
+  c.scratchIndex[g.data] = c.scratchTaken++;
   return g.data;
 }
 
 TESTHOST_API void mxFree(void* p) {
   auto& c = ctx();
   if (!c.active) std::abort();
-  c.log.push_back("mxFree");
-  if (!p) return;
   auto it = c.scratch.find(p);
+  c.log.push_back(!p ? std::string("mxFree(null)")
+                     : it == c.scratch.end() ? std::string("mxFree(?)")
+                                             : "mxFree(scratch" + std::to_string(c.scratchIndex[p]) + ")");
+  if (!p) return;
   if (it == c.scratch.end()) {
     violation("mxFree of a pointer mxCalloc did not return");
     return;
   }
   testhost::detail::guardedFree(it->second);
   c.scratch.erase(it);
+  c.scratchIndex.erase(p);
 }
 
 }  // extern "C"

@@ -39,6 +39,10 @@ TESTHOST_API Array makeScalar(double v);
 TESTHOST_API Array makeArray(mxClassID cls, std::size_t m, std::size_t n, bool complex = false);
 // A sparse double matrix holding `nonzeros` stored values (all 1.0).
 TESTHOST_API Array makeSparse(std::size_t m, std::size_t n, std::size_t nonzeros = 0);
+// A full double array that reports m-by-n but holds no data (its data pointer
+// is null), for sizes too large to allocate: only for calls that must refuse
+// the size before reading any data.
+TESTHOST_API Array makeDataless(std::size_t m, std::size_t n);
 
 TESTHOST_API std::size_t rows(const mxArray* a);
 TESTHOST_API std::size_t cols(const mxArray* a);
@@ -59,7 +63,8 @@ struct CallResult {
   std::string id;                       // identifier of the raised error, if any
   std::string message;                  // message of the raised error, if any
   std::vector<Array> outputs;           // the output slots after a normal return
-  std::vector<std::string> log;         // host calls in the order made
+  std::vector<std::string> log;         // host calls in the order made; mxFree names its
+                                        // block by mxCalloc order: "mxFree(scratch0)"
   std::vector<std::string> violations;  // breaches of the host contract
   std::size_t arraysCreated = 0;        // arrays created during the call
   std::size_t scratchLeft = 0;          // mxCalloc blocks still held at the end
