@@ -1,5 +1,10 @@
 #include "memory.h"
 
+#include "testhost.h"
+
+#include <cstdlib>
+#include <cstring>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -19,9 +24,31 @@ std::size_t pageSize() {
   return static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 #endif
 }
+
+bool& guardPages() {
+  static bool on = true;
+  return on;
+}
+
+// Without guard pages: 64-byte aligned heap memory, `mapped` left 0.
+Guarded plainAlloc(std::size_t bytes) {
+  const std::size_t size = (bytes + 63) / 64 * 64 + 64;
+#if defined(_WIN32)
+  void* p = _aligned_malloc(size, 64);
+#else
+  void* p = std::aligned_alloc(64, size);
+#endif
+  if (!p) return {};
+  std::memset(p, 0, size);
+  Guarded g;
+  g.base = g.data = p;
+  return g;
+}
+
 }  // namespace
 
 Guarded guardedAlloc(std::size_t bytes) {
+  if (!guardPages()) return plainAlloc(bytes);
   const std::size_t page = pageSize();
   if (bytes > static_cast<std::size_t>(-1) - 2 * page) return {};
   const std::size_t dataBytes = (bytes + page - 1) / page * page;
@@ -45,6 +72,14 @@ Guarded guardedAlloc(std::size_t bytes) {
 
 void guardedFree(const Guarded& g) {
   if (!g.base) return;
+  if (g.mapped == 0) {
+#if defined(_WIN32)
+    _aligned_free(g.base);
+#else
+    std::free(g.base);
+#endif
+    return;
+  }
 #if defined(_WIN32)
   VirtualFree(g.base, 0, MEM_RELEASE);
 #else
@@ -52,4 +87,8 @@ void guardedFree(const Guarded& g) {
 #endif
 }
 
+}  // namespace testhost::detail
+
+namespace testhost::detail {
+void setGuardPages(bool on) { guardPages() = on; }
 }  // namespace testhost::detail

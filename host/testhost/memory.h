@@ -13,9 +13,11 @@ struct Guarded {
 };
 
 // Zeroed memory of `bytes` bytes followed by a guard page; null when the
-// system refuses. A block of 0 bytes points at the guard page itself.
+// system refuses. A block of 0 bytes points at the guard page itself. With
+// guard pages turned off, 64-byte aligned heap memory.
 Guarded guardedAlloc(std::size_t bytes);
 void guardedFree(const Guarded& g);
+void setGuardPages(bool on);
 
 }  // namespace testhost::detail
 

@@ -45,6 +45,11 @@ Context& ctx() {
   return c;
 }
 
+bool& instrumented() {
+  static bool on = true;
+  return on;
+}
+
 std::set<const mxArray*>& live() {
   static std::set<const mxArray*> s;
   return s;
@@ -123,7 +128,7 @@ bool access(const char* fn, const mxArray* a) {
     std::fprintf(stderr, "testhost: %s called outside a call\n", fn);
     std::abort();
   }
-  c.log.push_back(std::string(fn) + "(" + (a ? label(a) : "null") + ")");
+  if (instrumented()) c.log.push_back(std::string(fn) + "(" + (a ? label(a) : "null") + ")");
   if (!a || !live().count(a) || !c.labels.count(a)) {
     violation(std::string(fn) + " on an unknown array handle");
     return false;
@@ -133,7 +138,9 @@ bool access(const char* fn, const mxArray* a) {
 
 }  // namespace
 
-void logCall(const std::string& entry) { ctx().log.push_back(entry); }
+void logCall(const std::string& entry) {
+  if (instrumented()) ctx().log.push_back(entry);
+}
 
 void beginCall(const std::vector<const mxArray*>& inputs, std::jmp_buf* jump) {
   Context& c = ctx();
@@ -143,7 +150,7 @@ void beginCall(const std::vector<const mxArray*>& inputs, std::jmp_buf* jump) {
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     if (!inputs[i]) continue;
     c.labels[inputs[i]] = "prhs[" + std::to_string(i) + "]";
-    c.inputHashes[inputs[i]] = hashArray(inputs[i]);
+    if (instrumented()) c.inputHashes[inputs[i]] = hashArray(inputs[i]);
   }
 }
 
@@ -196,6 +203,11 @@ void raise(const char* id, const std::string& message) {
 }  // namespace detail
 
 using namespace detail;
+
+void setInstrumented(bool on) {
+  instrumented() = on;
+  setGuardPages(on);
+}
 
 void ArrayDeleter::operator()(mxArray* a) const { deleteArray(a); }
 
@@ -336,9 +348,9 @@ TESTHOST_API bool mxIsNumeric(const mxArray* a) {
 TESTHOST_API mxArray* mxCreateDoubleMatrix_700(int m, int n, mxComplexity flag) {
   auto& c = ctx();
   if (!c.active) std::abort();
-  const std::string name = "new" + std::to_string(c.created.size());
-  c.log.push_back("mxCreateDoubleMatrix_700(" + std::to_string(m) + "," + std::to_string(n) +
-                  "," + std::to_string(static_cast<int>(flag)) + ")");
+  if (testhost::detail::instrumented())
+    c.log.push_back("mxCreateDoubleMatrix_700(" + std::to_string(m) + "," + std::to_string(n) +
+                    "," + std::to_string(static_cast<int>(flag)) + ")");
   if (m < 0 || n < 0) violation("mxCreateDoubleMatrix_700 with a negative size");
   if (flag != mxREAL && flag != mxCOMPLEX) violation("mxCreateDoubleMatrix_700 with a bad flag");
   const std::size_t rows = m < 0 ? 0 : static_cast<std::size_t>(m);
@@ -347,14 +359,15 @@ TESTHOST_API mxArray* mxCreateDoubleMatrix_700(int m, int n, mxComplexity flag) 
                                           rows * cols);
   if (!a) testhost::detail::raise("MATLAB:nomem", "Out of memory");
   c.created.push_back(a);
-  c.labels[a] = name;
+  c.labels[a] = "new" + std::to_string(c.created.size() - 1);
   return a;
 }
 
 TESTHOST_API void* mxCalloc(std::size_t count, std::size_t size) {
   auto& c = ctx();
   if (!c.active) std::abort();
-  c.log.push_back("mxCalloc(" + std::to_string(count) + "," + std::to_string(size) + ")");
+  if (testhost::detail::instrumented())
+    c.log.push_back("mxCalloc(" + std::to_string(count) + "," + std::to_string(size) + ")");
   if (size != 0 && count > static_cast<std::size_t>(-1) / size)
     testhost::detail::raise("MATLAB:nomem", "Out of memory");
   Guarded g = testhost::detail::guardedAlloc(count * size);
@@ -368,9 +381,10 @@ TESTHOST_API void mxFree(void* p) {
   auto& c = ctx();
   if (!c.active) std::abort();
   auto it = c.scratch.find(p);
-  c.log.push_back(!p ? std::string("mxFree(null)")
-                     : it == c.scratch.end() ? std::string("mxFree(?)")
-                                             : "mxFree(scratch" + std::to_string(c.scratchIndex[p]) + ")");
+  if (testhost::detail::instrumented())
+    c.log.push_back(!p ? std::string("mxFree(null)")
+                       : it == c.scratch.end() ? std::string("mxFree(?)")
+                                               : "mxFree(scratch" + std::to_string(c.scratchIndex[p]) + ")");
   if (!p) return;
   if (it == c.scratch.end()) {
     violation("mxFree of a pointer mxCalloc did not return");

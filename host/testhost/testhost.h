@@ -30,6 +30,12 @@ struct TESTHOST_API ArrayDeleter {
 };
 using Array = std::unique_ptr<mxArray, ArrayDeleter>;
 
+// Guard pages behind every array and scratch block, the call log and the check
+// that inputs stay unchanged: all on by default. Benchmarks of small calls turn
+// them off, so that arrays are plain aligned heap memory and a call costs
+// about what it costs in a production host.
+TESTHOST_API void setInstrumented(bool on);
+
 // A full double matrix; `re` (and `im`, which makes it complex) hold m*n values
 // in column order, or are empty for all zeros.
 TESTHOST_API Array makeDouble(std::size_t m, std::size_t n, const std::vector<double>& re = {},
