@@ -9,8 +9,10 @@ namespace blocks {
 
 namespace {
 
-// Outputs from this size on are written with non-temporal stores.
-constexpr std::size_t kStreamBytes = std::size_t{64} << 20;
+// Outputs from this size on are written with non-temporal stores. Measured on
+// a server core (2 MiB L2): at 8 MiB ordinary stores are faster, at 32 MiB the
+// two are even or streaming wins, at 64 MiB streaming is 1.6 times faster.
+constexpr std::size_t kStreamBytes = std::size_t{32} << 20;
 
 // Copies a run of n consecutive values, converting each to double.
 template <class T>
