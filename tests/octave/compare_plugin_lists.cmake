@@ -1,6 +1,7 @@
 # Compares the plug-ins CMake builds (add_mex: name and sources, one line each
 # in BUILT) with those plugins.txt lists (LISTED, same form), so that the
 # mkoctfile, package and build_mex builds compile what CMake compiles.
+cmake_minimum_required(VERSION 3.20)
 file(STRINGS "${BUILT}" built)
 file(STRINGS "${LISTED}" listed)
 list(SORT built)
