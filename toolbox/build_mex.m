@@ -53,6 +53,12 @@ for k = 1:numel (plugins)
     build_matlab (root, outdir, p.name, sources);
   end
 end
+% Let the host see the new files, and forget help files it has loaded under
+% the same names.
+rehash;
+for k = 1:numel (plugins)
+  clear (plugins(k).name);
+end
 end
 
 function build_octave (root, outdir, name, sources)
