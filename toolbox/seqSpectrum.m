@@ -54,17 +54,18 @@ end
 % (-1)^popcount(i AND rev(r XOR (r >> 1))), rev reversing the k = log2(L) bits.
 %!function H = walsh_matrix (L)
 %!  k = round (log2 (L));
-%!  H = zeros (L);
-%!  for r = 0:L-1
-%!    g = bitxor (r, bitshift (r, -1));
-%!    rev = 0;
-%!    for b = 0:k-1
-%!      rev = bitor (rev, bitshift (bitand (bitshift (g, -b), 1), k - 1 - b));
-%!    endfor
-%!    for i = 0:L-1
-%!      H(r+1, i+1) = (-1) ^ sum (dec2bin (bitand (i, rev)) == "1");
-%!    endfor
+%!  r = (0:L-1)';
+%!  g = bitxor (r, bitshift (r, -1));
+%!  rev = zeros (L, 1);
+%!  for b = 0:k-1
+%!    rev = bitor (rev, bitshift (bitand (bitshift (g, -b), 1), k - 1 - b));
 %!  endfor
+%!  x = bitand (repmat (rev, 1, L), repmat (0:L-1, L, 1));
+%!  bits = zeros (L);
+%!  for b = 0:k-1
+%!    bits += bitand (bitshift (x, -b), 1);
+%!  endfor
+%!  H = 1 - 2 * mod (bits, 2);
 %!endfunction
 
 % Calls f with one output and checks that it fails with a seqSpectrum: identifier.
