@@ -1,10 +1,12 @@
 // The block copies with AVX2: four doubles per vector.
-#include <immintrin.h>
-
 #include <cstdint>
 #include <type_traits>
 
 #include "blocks/kernels.h"
+#include "host/isa_target.h"
+
+TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
+#include <immintrin.h>
 
 namespace blocks::kernels::avx2 {
 namespace {
@@ -37,3 +39,5 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 #include "blocks/kernels_x86.inc"
 
 }  // namespace blocks::kernels::avx2
+
+TOOLBOX_TARGET_END

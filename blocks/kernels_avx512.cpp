@@ -1,10 +1,12 @@
 // The block copies with AVX-512: eight doubles per vector, masked partial runs.
-#include <immintrin.h>
-
 #include <cstdint>
 #include <type_traits>
 
 #include "blocks/kernels.h"
+#include "host/isa_target.h"
+
+TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
+#include <immintrin.h>
 
 namespace blocks::kernels::avx512 {
 namespace {
@@ -33,3 +35,5 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 #include "blocks/kernels_x86.inc"
 
 }  // namespace blocks::kernels::avx512
+
+TOOLBOX_TARGET_END

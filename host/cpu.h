@@ -10,9 +10,6 @@ enum class Isa { scalar, avx2, avx512 };
 
 #if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
 #define TOOLBOX_X86_SIMD 1
-// Function attributes for per-ISA code in an otherwise portable file.
-#define TOOLBOX_TARGET_AVX2 __attribute__((target("avx2")))
-#define TOOLBOX_TARGET_AVX512 __attribute__((target("avx512f,avx512vl,avx512dq,avx512bw,avx2")))
 
 inline bool supports(Isa isa) {
   switch (isa) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a make target needs are present:
-#   scripts/deps.sh <group>...     groups: build test
+#   scripts/deps.sh <group>...     groups: build test octave
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -8,6 +8,8 @@ set -euo pipefail
 declare -A groups=(
   [build]="cmake ninja-build g++ make"
   [test]="libgtest-dev libbenchmark-dev binutils"
+  # GNU Octave (with GraphicsMagick, for PNG output) and mkoctfile.
+  [octave]="octave liboctave-dev"
 )
 
 want=()

@@ -1,0 +1,31 @@
+// Compiles the rest of a translation unit for one x86 instruction set,
+// whatever flags the build passes, so that every build (CMake, mkoctfile,
+// MATLAB's mex) compiles per-ISA files the same way:
+//
+//   #include "host/isa_target.h"
+//   TOOLBOX_TARGET_BEGIN("avx2")
+//   #include <immintrin.h>
+//   ... code run only where the processor has AVX2 ...
+//   TOOLBOX_TARGET_END
+//
+// Such a file must include no header with inline functions after the BEGIN
+// line (standard headers of types only): an inline function compiled there
+// could be picked by the linker for every caller, on any processor. This
+// header defines macros only, for the same reason.
+#ifndef TOOLBOX_HOST_ISA_TARGET_H
+#define TOOLBOX_HOST_ISA_TARGET_H
+
+#define TOOLBOX_PRAGMA(x) _Pragma(#x)
+#if defined(__clang__)
+#define TOOLBOX_TARGET_BEGIN(isa) \
+  TOOLBOX_PRAGMA(clang attribute push(__attribute__((target(isa))), apply_to = function))
+#define TOOLBOX_TARGET_END TOOLBOX_PRAGMA(clang attribute pop)
+#else
+#define TOOLBOX_TARGET_BEGIN(isa) TOOLBOX_PRAGMA(GCC target(isa))
+#define TOOLBOX_TARGET_END
+#endif
+
+#define TOOLBOX_ISA_AVX2 "avx2"
+#define TOOLBOX_ISA_AVX512 "avx512f,avx512vl,avx512dq,avx512bw,avx2"
+
+#endif

@@ -1,0 +1,26 @@
+# Compares the plug-ins CMake builds (add_mex: name and sources, one line each
+# in BUILT) with those plugins.txt lists (LISTED, same form), so that the
+# mkoctfile, package and build_mex builds compile what CMake compiles.
+cmake_minimum_required(VERSION 3.20)
+file(STRINGS "${BUILT}" built)
+file(STRINGS "${LISTED}" listed)
+list(SORT built)
+list(SORT listed)
+if(built STREQUAL listed)
+  list(LENGTH built count)
+  message("plugins.txt matches the ${count} plug-ins that add_mex builds")
+  return()
+endif()
+set(report "")
+foreach(line IN LISTS built)
+  if(NOT line IN_LIST listed)
+    string(APPEND report "  built by add_mex, not so in plugins.txt:  ${line}\n")
+  endif()
+endforeach()
+foreach(line IN LISTS listed)
+  if(NOT line IN_LIST built)
+    string(APPEND report "  in plugins.txt, not so built by add_mex:  ${line}\n")
+  endif()
+endforeach()
+message(FATAL_ERROR "plugins.txt and the add_mex plug-ins differ:\n${report}"
+        "Each plug-in needs a line '<name> <gateway> <core sources or patterns>' in plugins.txt.")
