@@ -14,6 +14,7 @@
 #   maci64   <name>.mexmaci64: x86_64 Mach-O bundle exporting only
 #            _mexFunction, loading libmx, libmex and libmat from @loader_path.
 #            Only the plug-ins named in TOOLBOX_MACOS_PLUGINS are built there.
+#            (None of the others is a macOS deliverable.)
 #
 # Every plug-in is added to the global property TOOLBOX_MEX_TARGETS.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -30,8 +31,10 @@ else()
   set(TOOLBOX_MEX_SUFFIX .mexa64)
 endif()
 
-# The macOS deliverables.
-set(TOOLBOX_MACOS_PLUGINS imgToBlocks CACHE STRING "Plug-ins built for macOS")
+# The macOS deliverables (-DTOOLBOX_MACOS_PLUGINS=... overrides).
+if(NOT DEFINED TOOLBOX_MACOS_PLUGINS)
+  set(TOOLBOX_MACOS_PLUGINS imgToBlocks)
+endif()
 
 set(MEX_HOST_DIR "${CMAKE_CURRENT_LIST_DIR}/../host")
 set(MEX_VERSION_SCRIPT "${MEX_HOST_DIR}/mex.map")
@@ -40,10 +43,13 @@ set(MEX_EXPORTS_WIN64 "${MEX_HOST_DIR}/windows/gateway-win64.def")
 
 function(add_mex name)
   cmake_parse_arguments(MEX "" "" "SOURCES;LIBS" ${ARGN})
+  # On macOS the other plug-ins stay defined (their CMake code may refer to
+  # them) but are not built.
+  set(excluded "")
   if(APPLE AND NOT name IN_LIST TOOLBOX_MACOS_PLUGINS)
-    return()
+    set(excluded EXCLUDE_FROM_ALL)
   endif()
-  add_library(${name} MODULE ${MEX_SOURCES})
+  add_library(${name} MODULE ${excluded} ${MEX_SOURCES})
   target_link_libraries(${name} PRIVATE ${MEX_LIBS} mex_api mex_host)
   set_target_properties(${name} PROPERTIES
     PREFIX ""
@@ -66,8 +72,8 @@ function(add_mex name)
       -static-libstdc++ -static-libgcc "${def}"
       -Wl,--no-undefined -Wl,--gc-sections -s)
   elseif(APPLE)
-    # libmat is kept although nothing calls into it; unused system libraries
-    # (libc++ when no C++ runtime function is called) are dropped.
+    # Unused system libraries (libc++ when no C++ runtime function is called)
+    # are dropped; the host libraries are always kept (mex_host).
     target_link_options(${name} PRIVATE
       -Wl,-exported_symbol,_mexFunction -Wl,-dead_strip -Wl,-dead_strip_dylibs)
   else()
@@ -80,5 +86,7 @@ function(add_mex name)
       "-Wl,-soname,${name}.mexa64"
       -Wl,--no-undefined -Wl,--gc-sections)
   endif()
-  set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})
+  if(NOT excluded)
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})
+  endif()
 endfunction()
