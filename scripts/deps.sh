@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a make target needs are present:
-#   scripts/deps.sh <group>...     groups: build test
+#   scripts/deps.sh <group>...
+# groups: build, test (the Linux build), mingw (Windows cross compilers),
+# wine (runs the Windows tests; 32-bit Wine needs the i386 architecture),
+# windows (mingw and wine), macos (clang and lld for the macOS bundle).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
 
 declare -A groups=(
   [build]="cmake ninja-build g++ make"
-  [test]="libgtest-dev libbenchmark-dev binutils"
+  [test]="libgtest-dev googletest libbenchmark-dev binutils"
+  [mingw]="g++-mingw-w64-i686 g++-mingw-w64-x86-64"
+  [wine]="wine wine64 wine32:i386"
+  [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"
+  [macos]="clang lld llvm"
 )
 
 want=()
@@ -26,5 +33,13 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing missing Debian packages: ${want[*]}"
 export DEBIAN_FRONTEND=noninteractive
+for p in "${want[@]}"; do
+  arch=${p#*:}
+  if [ "$arch" != "$p" ] && [ "$arch" != "$(dpkg --print-architecture)" ] &&
+     ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    echo "Adding the $arch architecture to dpkg"
+    dpkg --add-architecture "$arch"
+  fi
+done
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null
