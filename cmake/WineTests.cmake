@@ -31,6 +31,18 @@ foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll)
   endif()
 endforeach()
 
+# The 32-bit test programs start with the x87 unit at 53-bit precision, the
+# setting of programs built with Microsoft's C runtime (MATLAB among them),
+# instead of mingw's 64 bits; tests choose another with support::X87Precision.
+set(X87_STARTUP "")
+if(TOOLBOX_PLATFORM STREQUAL win32)
+  execute_process(COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=CRT_fp8.o
+                  OUTPUT_VARIABLE X87_STARTUP OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${X87_STARTUP}")
+    message(FATAL_ERROR "mingw-w64's CRT_fp8.o not found")
+  endif()
+endif()
+
 # Wine maps the root of the Unix file system to drive Z:.
 set(TOOLBOX_TEST_DIST_DIR "Z:${TOOLBOX_DIST_DIR}")
 
@@ -49,6 +61,9 @@ set_tests_properties(${TOOLBOX_PLATFORM}.wine.cleanup PROPERTIES
 
 # add_wine_test(<target>): runs the test program <target> under Wine.
 function(add_wine_test name)
+  if(X87_STARTUP)
+    target_link_libraries(${name} PRIVATE "${X87_STARTUP}")
+  endif()
   set(test ${TOOLBOX_PLATFORM}.${name})
   add_test(NAME ${test} COMMAND bash "${WINE_RUN}" "${WINE_PREFIX_DIR}" $<TARGET_FILE:${name}>)
   set_tests_properties(${test} PROPERTIES

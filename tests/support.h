@@ -112,11 +112,13 @@ inline std::vector<double> output(const testhost::CallResult& r, std::size_t slo
 
 // Builds whose double arithmetic runs on the x87 unit (32-bit x86 without SSE2
 // math: the Win32 plug-ins and test programs). There a value keeps the unit's
-// exponent range and precision between load and store, so a computed result
-// can differ in the last bit from the other builds while the unit runs at its
-// default 64-bit precision. At 53-bit precision (see X87Precision) every
-// operation rounds as in the other builds, except where a value leaves the
-// normal range of double (overflow, subnormals).
+// exponent range and precision between load and store. The Win32 test
+// programs start at 53-bit precision, the setting of programs built with
+// Microsoft's C runtime: every operation then rounds as in the other builds,
+// except where a value leaves the normal range of double (overflow,
+// subnormals). At 64-bit precision (X87Precision(64)) a computed result can
+// differ from the other builds in the last bit; integer-valued data whose
+// partial results stay below 2^53 agree at any precision.
 #if defined(__i386__) && !defined(__SSE2_MATH__)
 #define TOOLBOX_X87 1
 #else
