@@ -33,13 +33,22 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing missing Debian packages: ${want[*]}"
 export DEBIAN_FRONTEND=noninteractive
+added=()
 for p in "${want[@]}"; do
   arch=${p#*:}
   if [ "$arch" != "$p" ] && [ "$arch" != "$(dpkg --print-architecture)" ] &&
      ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
     echo "Adding the $arch architecture to dpkg"
     dpkg --add-architecture "$arch"
+    added+=("$arch")
   fi
 done
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null
+if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null; }; then
+  # An architecture the mirror cannot serve would break every later apt run.
+  for arch in "${added[@]}"; do
+    echo "Removing the $arch architecture again"
+    dpkg --remove-architecture "$arch" || true
+  done
+  echo "deps.sh: could not install ${want[*]}" >&2
+  exit 1
+fi

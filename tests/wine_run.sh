@@ -3,7 +3,8 @@
 #   wine_run.sh --setup <prefix> <probe.exe>   make a fresh prefix; check that
 #                                              Wine runs programs like the probe
 #   wine_run.sh <prefix> <program.exe> [args]  run a program in that prefix
-#   wine_run.sh --cleanup <prefix>             stop the prefix's Wine server
+#   wine_run.sh --cleanup <prefix>             stop the prefix's Wine server and
+#                                              remove the prefix (over 1 GB)
 # Exit code 77 means skipped: Wine is missing or cannot run programs of this
 # kind; the reason is printed (and kept in <prefix>.unusable for the runs
 # that follow the setup).
@@ -40,7 +41,9 @@ case ${1:-} in
     prefix=$2
     if command -v wineserver >/dev/null && [ -d "$prefix" ]; then
       WINEPREFIX=$prefix wineserver -k 2>/dev/null
+      WINEPREFIX=$prefix wineserver -w 2>/dev/null
     fi
+    rm -rf "$prefix"
     exit 0
     ;;
 esac
