@@ -14,7 +14,6 @@
 #   maci64   <name>.mexmaci64: x86_64 Mach-O bundle exporting only
 #            _mexFunction, loading libmx, libmex and libmat from @loader_path.
 #            Only the plug-ins named in TOOLBOX_MACOS_PLUGINS are built there.
-#            (None of the others is a macOS deliverable.)
 #
 # Every plug-in is added to the global property TOOLBOX_MEX_TARGETS.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
