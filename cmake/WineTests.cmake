@@ -2,7 +2,8 @@
 # for the target, and CTest entries that run each program under Wine.
 #
 # A fresh Wine prefix is made in the build folder at the start of every test
-# run (test <platform>.wine.setup) and its server stopped at the end. When Wine
+# run (test <platform>.wine.setup); at the end its server is stopped and the
+# prefix removed (<platform>.wine.cleanup). When Wine
 # is missing or cannot run programs of this build's kind, the Wine tests are
 # reported as skipped, with the reason in their output (exit code 77).
 
