@@ -1,17 +1,23 @@
 # Front door. `make demo` shows the toolbox at work in GNU Octave, `make test`
-# builds and runs the whole suite; `make` builds the MATLAB plug-ins into
-# dist/glnxa64/, `make octave` the native Octave ones into dist/octave/ and
+# builds and runs the whole suite; `make` builds the plug-ins for every platform
+# into dist/, `make octave` the native Octave ones into dist/octave/ and
 # `make octave-pkg` the Octave package. Each installs the Debian packages it
 # lacks first when run as root (scripts/deps.sh).
+#
+# The Linux plug-ins are built in $(BUILD); the Windows and macOS ones by
+# scripts/cross.sh in build-win32, build-win64 and build-maci64. `make` and
+# `make test` skip a cross platform whose compilers cannot be installed, saying
+# why; `make win32`, `make win64` and `make maci64` insist.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_OUT ?= demo_output
 OCTAVE_CLI ?= octave-cli
+PLATFORMS = win32 win64 maci64
 
-.PHONY: all mex test bench octave octave-pkg demo clean configure
+.PHONY: all mex cross $(PLATFORMS) test bench octave octave-pkg demo clean configure
 
-all: mex
+all: mex cross
 
 # DEPS: further package groups of scripts/deps.sh the goal needs.
 configure:
@@ -21,10 +27,17 @@ configure:
 mex: configure
 	cmake --build $(BUILD) -j $(JOBS) --target mex
 
+cross:
+	@JOBS=$(JOBS) scripts/cross.sh --optional build $(PLATFORMS)
+
+$(PLATFORMS):
+	@JOBS=$(JOBS) scripts/cross.sh build $@
+
 test: DEPS = octave
 test: configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@JOBS=$(JOBS) scripts/cross.sh --optional test $(PLATFORMS)
 
 # Each kernel against its baseline; prints the ratio tables at the end.
 BENCH_FLAGS ?= --benchmark_repetitions=3 --benchmark_min_time=0.2
@@ -45,4 +58,4 @@ demo: octave
 	  --eval "addpath ('dist/octave', 'demo'); bwdemo ('$(DEMO_OUT)');"
 
 clean:
-	rm -rf $(BUILD) dist $(DEMO_OUT)
+	rm -rf $(BUILD) $(PLATFORMS:%=build-%) dist $(DEMO_OUT)

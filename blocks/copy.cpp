@@ -14,10 +14,15 @@ namespace {
 // two are even or streaming wins, at 64 MiB streaming is 1.6 times faster.
 constexpr std::size_t kStreamBytes = std::size_t{32} << 20;
 
-// Copies a run of n consecutive values, converting each to double.
+// Copies a run of n consecutive values, converting each to double. Doubles
+// move as bit patterns (never through an x87 register, which would quiet a
+// signalling NaN).
 template <class T>
 inline void copyRun(const T* from, double* to, std::ptrdiff_t n) {
-  for (std::ptrdiff_t i = 0; i < n; ++i) to[i] = static_cast<double>(from[i]);
+  if constexpr (std::is_same_v<T, double>)
+    kernels::moveRun(from, to, n);
+  else
+    for (std::ptrdiff_t i = 0; i < n; ++i) to[i] = static_cast<double>(from[i]);
 }
 
 kernels::Set kernelsFor(cpu::Isa isa) {

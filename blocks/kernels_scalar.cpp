@@ -8,7 +8,7 @@ void cut(const double* img, double* blk, const Shape& s, bool) {
     for (std::ptrdiff_t b = 0; b < s.n2; ++b) {
       const double* from = img + r * s.n1 + b * s.N1;
       double* to = blk + (r * s.n2 + b) * s.n1;
-      for (std::ptrdiff_t a = 0; a < s.n1; ++a) to[a] = from[a];
+      moveRun(from, to, s.n1);
     }
 }
 
@@ -17,7 +17,7 @@ void paste(const double* blk, double* img, const Shape& s, bool) {
     for (std::ptrdiff_t b = 0; b < s.n2; ++b) {
       const double* from = blk + (r * s.n2 + b) * s.n1;
       double* to = img + r * s.n1 + b * s.N1;
-      for (std::ptrdiff_t a = 0; a < s.n1; ++a) to[a] = from[a];
+      moveRun(from, to, s.n1);
     }
 }
 

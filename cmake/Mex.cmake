@@ -1,29 +1,91 @@
 # add_mex(<name> SOURCES <files...> [LIBS <targets...>])
 #
-# Builds the plug-in <name>.mexa64 into TOOLBOX_DIST_DIR the way a MEX file
-# for 64-bit Linux must look: soname <name>.mexa64, only mexFunction exported
-# (version node MEX), libstdc++ and libgcc linked in statically, no RPATH, and
-# the host libraries libmx, libmex and libmat as its only non-system
-# dependencies. The host libraries are linked through stubs of our own.
-set(MEX_VERSION_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/../host/mex.map")
+# Builds the plug-in <name> into TOOLBOX_DIST_DIR the way a MEX file for the
+# target platform must look. The host libraries are linked through stubs or
+# import libraries of our own (target mex_host, host/CMakeLists.txt); libstdc++
+# and libgcc are linked in statically, so the plug-in depends on the host
+# libraries and the system runtime only.
+#
+#   glnxa64  <name>.mexa64: soname <name>.mexa64, only mexFunction exported
+#            (version node MEX), no RPATH; needs libmx, libmex, libmat.
+#   win32    <name>.mexw32: 32-bit DLL, x87 arithmetic, exporting the gateway
+#            as mexFunction and as _mexFunction; imports libmx.dll, libmex.dll.
+#   win64    <name>.mexw64: 64-bit DLL exporting mexFunction; same imports.
+#   maci64   <name>.mexmaci64: x86_64 Mach-O bundle exporting only
+#            _mexFunction, loading libmx, libmex and libmat from @loader_path.
+#            Only the plug-ins named in TOOLBOX_MACOS_PLUGINS are built there.
+#
+# Every plug-in is added to the global property TOOLBOX_MEX_TARGETS.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TOOLBOX_PLATFORM win32)
+  set(TOOLBOX_MEX_SUFFIX .mexw32)
+elseif(WIN32)
+  set(TOOLBOX_PLATFORM win64)
+  set(TOOLBOX_MEX_SUFFIX .mexw64)
+elseif(APPLE)
+  set(TOOLBOX_PLATFORM maci64)
+  set(TOOLBOX_MEX_SUFFIX .mexmaci64)
+else()
+  set(TOOLBOX_PLATFORM glnxa64)
+  set(TOOLBOX_MEX_SUFFIX .mexa64)
+endif()
+
+# The macOS deliverables (-DTOOLBOX_MACOS_PLUGINS=... overrides).
+if(NOT DEFINED TOOLBOX_MACOS_PLUGINS)
+  set(TOOLBOX_MACOS_PLUGINS seqSpectrum)
+endif()
+
+set(MEX_HOST_DIR "${CMAKE_CURRENT_LIST_DIR}/../host")
+set(MEX_VERSION_SCRIPT "${MEX_HOST_DIR}/mex.map")
+set(MEX_EXPORTS_WIN32 "${MEX_HOST_DIR}/windows/gateway-win32.def")
+set(MEX_EXPORTS_WIN64 "${MEX_HOST_DIR}/windows/gateway-win64.def")
 
 function(add_mex name)
   cmake_parse_arguments(MEX "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(${name} MODULE ${MEX_SOURCES})
-  target_link_libraries(${name} PRIVATE ${MEX_LIBS} mex_api mex_stub_mx mex_stub_mex
-                        "-Wl,--no-as-needed" mex_stub_mat "-Wl,--as-needed")
+  # On macOS the other plug-ins stay defined (their CMake code may refer to
+  # them) but are not built.
+  set(excluded "")
+  if(APPLE AND NOT name IN_LIST TOOLBOX_MACOS_PLUGINS)
+    set(excluded EXCLUDE_FROM_ALL)
+  endif()
+  add_library(${name} MODULE ${excluded} ${MEX_SOURCES})
+  target_link_libraries(${name} PRIVATE ${MEX_LIBS} mex_api mex_host)
   set_target_properties(${name} PROPERTIES
     PREFIX ""
-    SUFFIX ".mexa64"
+    SUFFIX "${TOOLBOX_MEX_SUFFIX}"
     LIBRARY_OUTPUT_DIRECTORY "${TOOLBOX_DIST_DIR}"
     CXX_VISIBILITY_PRESET hidden
-    VISIBILITY_INLINES_HIDDEN ON
-    SKIP_BUILD_RPATH ON
-    LINK_DEPENDS "${MEX_VERSION_SCRIPT}")
-  target_link_options(${name} PRIVATE
-    -static-libstdc++ -static-libgcc
-    "-Wl,--version-script=${MEX_VERSION_SCRIPT}"
-    "-Wl,-soname,${name}.mexa64"
-    -Wl,--no-undefined -Wl,--gc-sections)
-  set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})
+    VISIBILITY_INLINES_HIDDEN ON)
+
+  if(WIN32)
+    # The .def file names the exports; mex_host brings the import libraries.
+    # -s drops the DWARF debug data of the static runtime, of no use to Windows
+    # debuggers.
+    if(TOOLBOX_PLATFORM STREQUAL win32)
+      set(def "${MEX_EXPORTS_WIN32}")
+    else()
+      set(def "${MEX_EXPORTS_WIN64}")
+    endif()
+    set_target_properties(${name} PROPERTIES LINK_DEPENDS "${def}")
+    target_link_options(${name} PRIVATE
+      -static-libstdc++ -static-libgcc "${def}"
+      -Wl,--no-undefined -Wl,--gc-sections -s)
+  elseif(APPLE)
+    # Unused system libraries (libc++ when no C++ runtime function is called)
+    # are dropped; the host libraries are always kept (mex_host).
+    target_link_options(${name} PRIVATE
+      -Wl,-exported_symbol,_mexFunction -Wl,-dead_strip -Wl,-dead_strip_dylibs)
+  else()
+    set_target_properties(${name} PROPERTIES
+      SKIP_BUILD_RPATH ON
+      LINK_DEPENDS "${MEX_VERSION_SCRIPT}")
+    target_link_options(${name} PRIVATE
+      -static-libstdc++ -static-libgcc
+      "-Wl,--version-script=${MEX_VERSION_SCRIPT}"
+      "-Wl,-soname,${name}.mexa64"
+      -Wl,--no-undefined -Wl,--gc-sections)
+  endif()
+  if(NOT excluded)
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})
+  endif()
 endfunction()

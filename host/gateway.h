@@ -11,11 +11,18 @@
 
 #include "mex.h"
 
+// mingw-w64 formats with its own C99 printf (%zu and all), not the system's.
+#if defined(__MINGW_PRINTF_FORMAT)
+#define GATEWAY_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define GATEWAY_PRINTF_FORMAT printf
+#endif
+
 namespace gateway {
 
 // Ends the call with the identifier "<fn>:<reason>" and a printf-style message.
 [[noreturn]] inline void fail(const char* fn, const char* reason, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+    __attribute__((format(GATEWAY_PRINTF_FORMAT, 3, 4)));
 
 inline void fail(const char* fn, const char* reason, const char* format, ...) {
   char id[96];

@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a make target needs are present:
-#   scripts/deps.sh <group>...     groups: build test octave
+#   scripts/deps.sh <group>...
+# groups: build, test (the Linux build), octave (GNU Octave and mkoctfile),
+# mingw (Windows cross compilers), wine (runs the Windows tests; 32-bit Wine
+# needs the i386 architecture), windows (mingw and wine), macos (clang and lld
+# for the macOS bundle).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
 
 declare -A groups=(
   [build]="cmake ninja-build g++ make"
-  [test]="libgtest-dev libbenchmark-dev binutils"
+  [test]="libgtest-dev googletest libbenchmark-dev binutils"
   # GNU Octave (with GraphicsMagick, for PNG output) and mkoctfile.
   [octave]="octave liboctave-dev"
+  [mingw]="g++-mingw-w64-i686 g++-mingw-w64-x86-64"
+  [wine]="wine wine64 wine32:i386"
+  [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"
+  [macos]="clang lld llvm"
 )
 
 want=()
@@ -28,5 +36,22 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing missing Debian packages: ${want[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null
+added=()
+for p in "${want[@]}"; do
+  arch=${p#*:}
+  if [ "$arch" != "$p" ] && [ "$arch" != "$(dpkg --print-architecture)" ] &&
+     ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    echo "Adding the $arch architecture to dpkg"
+    dpkg --add-architecture "$arch"
+    added+=("$arch")
+  fi
+done
+if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null; }; then
+  # An architecture the mirror cannot serve would break every later apt run.
+  for arch in "${added[@]}"; do
+    echo "Removing the $arch architecture again"
+    dpkg --remove-architecture "$arch" || true
+  done
+  echo "deps.sh: could not install ${want[*]}" >&2
+  exit 1
+fi

@@ -2,7 +2,10 @@
 // argument counts, messages and their order, bad input, classes, results.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -208,7 +211,9 @@ TEST(BlockGateways, SizesOutsideTheLimits) {
 }
 
 TEST(ImgToBlocks, YMustHoldTheWholeImage) {
-  EXPECT_EQ(errorId(call("imgToBlocks", 1, cutArgs(image(6, 4)))), "imgToBlocks:tooFewElements");
+  const auto r = call("imgToBlocks", 1, cutArgs(image(6, 4)));
+  EXPECT_EQ(errorId(r), "imgToBlocks:tooFewElements");
+  EXPECT_EQ(r.message, "Y holds 24 elements, fewer than N1*N2 = 30");
   EXPECT_EQ(errorId(call("imgToBlocks", 1, cutArgs(image(29, 1)))), "imgToBlocks:tooFewElements");
   EXPECT_EQ(errorId(call("imgToBlocks", 1, cutArgs(makeDouble(0, 0)))), "imgToBlocks:tooFewElements");
   EXPECT_TRUE(succeeded(call("imgToBlocks", 1, cutArgs(image(31, 1)))));  // more is fine
@@ -251,6 +256,60 @@ TEST(BlockGateways, DataClasses) {
   ASSERT_TRUE(succeeded(c));
   EXPECT_TRUE(sameBits(output(c), want));
   EXPECT_FALSE(testhost::isComplex(c.outputs[0].get()));
+}
+
+// The copies move bits: signalling NaNs, NaN payloads, signed zeros and
+// subnormals arrive unchanged, also in the Win32 build.
+TEST(BlockGateways, EveryBitPatternArrivesUnchanged) {
+  const std::uint64_t patterns[] = {
+      0x7FF0000000000001, 0xFFF4000000000000, 0x7FF7FFFFFFFFFFFF,  // signalling NaNs
+      0x7FF8000000000123, 0xFFF8000000000000,                      // quiet NaNs
+      0x8000000000000000, 0x0000000000000001, 0x800FFFFFFFFFFFFF,  // -0, subnormals
+      0x7FF0000000000000, 0x7FEFFFFFFFFFFFFF, 0x3FF0000000000001};
+  std::vector<double> Y(30);  // filled as memory: no value passes the x87 unit
+  for (std::size_t k = 0; k < Y.size(); ++k) std::memcpy(&Y[k], &patterns[k % 11], sizeof(double));
+
+  const auto cut = call("imgToBlocks", 1, cutArgs(makeDouble(6, 5, Y)));
+  ASSERT_TRUE(succeeded(cut));
+  const std::vector<double> X = output(cut);
+  for (const auto& q : reference::pairing({3, 2, 6, 5, 2, 1}).pairs)
+    EXPECT_EQ(support::bits(X[q.row + q.block * 6]), support::bits(Y[q.i + q.j * 6]))
+        << "block " << q.block << " row " << q.row;
+
+  const auto back = call("blocksToImg", 1, cutArgs(makeDouble(6, 9, X)));
+  ASSERT_TRUE(succeeded(back));
+  EXPECT_TRUE(sameBits(output(back), Y));
+}
+
+// Parameters are truncated toward zero whatever rounding mode (and, on the x87
+// unit, whatever precision) the caller runs with, and the calls leave both as
+// they found them.
+TEST(BlockGateways, ParametersTruncateUnderEveryRoundingMode) {
+  const std::vector<double> want = reference::imgToBlocks(numbered(30), {3, 2, 6, 5, 2, 1});
+  for (int precision : {64, 53}) {
+    support::X87Precision unit(precision);
+    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+      ASSERT_EQ(std::fesetround(mode), 0);
+      const unsigned controlWord = support::x87ControlWord();
+      // Rounded to nearest, 2.9 would fail the start-point rule; rounded up,
+      // 1.9 would too; rounded down, N1 = -0.5 would be negative.
+      const auto r = call("imgToBlocks", 1, cutArgs(image(6, 5), 3.5, 2.5, 6.9, 5.2, 2.9, 1.9));
+      const auto back = call("blocksToImg", 1, cutArgs(image(6, 9), 3.5, 2.5, 6.9, 5.2, 2.9, 1.9));
+      const auto empty = call("imgToBlocks", 1, cutArgs(makeDouble(0, 0), 3, 2, -0.5, 5, 1, 1));
+      const int modeAfter = std::fegetround();
+      const unsigned controlWordAfter = support::x87ControlWord();
+      std::fesetround(FE_TONEAREST);
+
+      ASSERT_TRUE(succeeded(r)) << "mode " << mode;
+      EXPECT_TRUE(sameBits(output(r), want)) << "mode " << mode;
+      ASSERT_TRUE(succeeded(back)) << "mode " << mode;
+      EXPECT_EQ(testhost::rows(back.outputs[0].get()), 6u);
+      ASSERT_TRUE(succeeded(empty)) << "mode " << mode;
+      EXPECT_EQ(testhost::cols(empty.outputs[0].get()), 0u);
+      EXPECT_EQ(modeAfter, mode);
+      EXPECT_EQ(controlWordAfter, controlWord) << "precision " << precision << " mode " << mode;
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -21,8 +22,13 @@ namespace support {
 inline const testhost::Plugin& plugin(const std::string& name) {
   static std::map<std::string, std::unique_ptr<testhost::Plugin>> loaded;
   auto& p = loaded[name];
-  if (!p) p = std::make_unique<testhost::Plugin>(std::string(TOOLBOX_DIST_DIR) + "/" + name +
-                                                 TOOLBOX_MEX_SUFFIX);
+  if (!p) {
+    std::string path = std::string(TOOLBOX_DIST_DIR) + "/" + name + TOOLBOX_MEX_SUFFIX;
+#if defined(_WIN32)
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    p = std::make_unique<testhost::Plugin>(path);
+  }
   return *p;
 }
 
@@ -52,7 +58,9 @@ inline testhost::CallResult call(const std::string& name, int nlhs, const Args& 
   return plugin(name).call(nlhs, args.ptrs());
 }
 
-inline std::uint64_t bits(double v) {
+// The bits of a stored double. Taken by reference and read as memory: on the
+// x87 unit, loading a signalling NaN as a double would quiet it.
+inline std::uint64_t bits(const double& v) {
   std::uint64_t u;
   std::memcpy(&u, &v, sizeof u);
   return u;
@@ -101,6 +109,62 @@ inline std::string errorId(const testhost::CallResult& r) {
 inline std::vector<double> output(const testhost::CallResult& r, std::size_t slot = 0) {
   return testhost::doubles(r.outputs.at(slot).get());
 }
+
+// Builds whose double arithmetic runs on the x87 unit (32-bit x86 without SSE2
+// math: the Win32 plug-ins and test programs). There a value keeps the unit's
+// exponent range and precision between load and store. The Win32 test
+// programs start at 53-bit precision, the setting of programs built with
+// Microsoft's C runtime: every operation then rounds as in the other builds,
+// except where a value leaves the normal range of double (overflow,
+// subnormals). At 64-bit precision (X87Precision(64)) a computed result can
+// differ from the other builds in the last bit; integer-valued data whose
+// partial results stay below 2^53 agree at any precision.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#define TOOLBOX_X87 1
+#else
+#define TOOLBOX_X87 0
+#endif
+constexpr bool kX87 = TOOLBOX_X87;
+
+// The x87 control word (precision, rounding, exception masks); 0 where kX87 is
+// false.
+inline unsigned x87ControlWord() {
+#if TOOLBOX_X87
+  unsigned short cw;
+  __asm__ __volatile__("fnstcw %0" : "=m"(cw));
+  return cw;
+#else
+  return 0;
+#endif
+}
+
+// Runs the x87 unit at `bits` (24, 53 or 64) bits of precision for the
+// lifetime of the object and restores the whole control word after; does
+// nothing where kX87 is false. Results computed at 53 bits match the other
+// builds bit for bit within the normal range of double.
+class X87Precision {
+ public:
+  explicit X87Precision(int bits) {
+#if TOOLBOX_X87
+    saved_ = static_cast<unsigned short>(x87ControlWord());
+    const unsigned short pc = bits == 24 ? 0x0000 : bits == 53 ? 0x0200 : 0x0300;
+    const unsigned short cw = static_cast<unsigned short>((saved_ & ~0x0300u) | pc);
+    __asm__ __volatile__("fldcw %0" : : "m"(cw));
+#else
+    (void)bits;
+#endif
+  }
+  ~X87Precision() {
+#if TOOLBOX_X87
+    __asm__ __volatile__("fldcw %0" : : "m"(saved_));
+#endif
+  }
+  X87Precision(const X87Precision&) = delete;
+  X87Precision& operator=(const X87Precision&) = delete;
+
+ private:
+  unsigned short saved_ = 0;
+};
 
 }  // namespace support
 

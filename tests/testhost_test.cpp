@@ -1,6 +1,8 @@
 // The test host's own promises that the other tests rely on.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "support.h"
 
 namespace {
@@ -17,6 +19,26 @@ TEST(TestHostDeathTest, ReadingOrWritingPastAnArrayFaults) {
 
 TEST(TestHost, EmptyArraysHaveNoData) {
   EXPECT_EQ(testhost::realData(testhost::makeDouble(0, 7).get()), nullptr);
+}
+
+// On Windows this also proves that exceptions cross the test host's DLLs.
+TEST(TestHost, LoadFailuresThrow) {
+  EXPECT_THROW(testhost::Plugin("no-such-plugin" TOOLBOX_MEX_SUFFIX), std::runtime_error);
+}
+
+// Test programs start at 53-bit precision; X87Precision changes it for a scope.
+TEST(TestHost, X87PrecisionIsSetAndRestored) {
+  const unsigned before = support::x87ControlWord();
+  if (support::kX87) {
+    EXPECT_EQ(before & 0x300u, 0x200u);
+  }
+  {
+    support::X87Precision unit(64);
+    if (support::kX87) {
+      EXPECT_EQ(support::x87ControlWord(), before | 0x300u);
+    }
+  }
+  EXPECT_EQ(support::x87ControlWord(), before);
 }
 
 }  // namespace

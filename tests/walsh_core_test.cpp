@@ -19,6 +19,10 @@
 
 namespace {
 
+// Every row count in the sweeps; every 7th on x87, where subnormal arithmetic
+// runs in microcode and the full sweep takes minutes.
+constexpr std::int32_t kSweepStep = support::kX87 ? 7 : 1;
+
 using support::bits;
 using support::sameBits;
 
@@ -146,6 +150,9 @@ TEST(WalshCore, OneRowIsTheInputAndNoRowsGiveZeros) {
 TEST(WalshCore, PairDifferenceWithHugeSecondValue) {
   const double big = std::ldexp(1.0, 1023);  // the smallest |b| above DBL_MAX/2
   EXPECT_TRUE(sameBits(spectrum({0, big}, 2, 1), {big / 2, -big / 2}));
+  // The x87 unit keeps sums in its wider exponent range, where nothing below
+  // overflows: these are the cases of 64-bit builds.
+  if (support::kX87) GTEST_SKIP() << "x87 arithmetic: sums keep a wider exponent range";
   EXPECT_TRUE(sameBits(spectrum({big, big}, 2, 1), {kInf, kInf}));  // the sum overflows
   EXPECT_TRUE(sameBits(spectrum({-kInf, big}, 2, 1), {-kInf, -kInf}));
   const std::vector<double> inf = spectrum({1, kInf}, 2, 1);  // inf - inf
@@ -209,7 +216,7 @@ TEST(WalshCore, NaNPayloadsPropagate) {
 
 TEST(WalshCore, MatchesReferenceForEveryRowCountUpTo5000) {
   std::mt19937_64 rng(1);
-  for (std::int32_t M = 0; M <= 5000; ++M) {
+  for (std::int32_t M = 0; M <= 5000; M += kSweepStep) {
     const std::int32_t N = 1 + M % 4;
     const std::vector<double> A = randomColumns(rng, M, N, M);
     int finalBuffer = 0;
@@ -378,7 +385,7 @@ std::vector<double> otherSchedule(const std::vector<double>& A, std::int32_t M, 
 
 TEST(WalshDataFlow, AnyScheduleOfTheSameOperandPairsGivesTheSameBits) {
   std::mt19937_64 rng(6);
-  for (std::int32_t M = 0; M <= 2100; ++M) {
+  for (std::int32_t M = 0; M <= 2100; M += kSweepStep) {
     const std::int32_t N = 4;
     const std::vector<double> A = randomColumns(rng, M, N, M);
     const std::vector<double> want = reference::seqSpectrum(A, M, N);

@@ -58,11 +58,17 @@ Guarded guardedAlloc(std::size_t bytes) {
   void* base = VirtualAlloc(nullptr, mapped, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (!base) return {};
   DWORD old;
-  VirtualProtect(static_cast<char*>(base) + dataBytes, page, PAGE_NOACCESS, &old);
+  if (!VirtualProtect(static_cast<char*>(base) + dataBytes, page, PAGE_NOACCESS, &old)) {
+    VirtualFree(base, 0, MEM_RELEASE);
+    return {};
+  }
 #else
   void* base = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (base == MAP_FAILED) return {};
-  mprotect(static_cast<char*>(base) + dataBytes, page, PROT_NONE);
+  if (mprotect(static_cast<char*>(base) + dataBytes, page, PROT_NONE) != 0) {
+    munmap(base, mapped);
+    return {};
+  }
 #endif
   g.base = base;
   g.mapped = mapped;

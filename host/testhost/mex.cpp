@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include "context.h"
 
@@ -26,7 +27,7 @@ TESTHOST_API void mexErrMsgIdAndTxt(const char* id, const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(message, sizeof message, format ? format : "", args);
   va_end(args);
-  testhost::detail::raise(id, message);
+  testhost::detail::raise(id ? id : "", message);
 }
 
 }  // extern "C"
@@ -36,7 +37,9 @@ namespace testhost {
 Plugin::Plugin(const std::string& path) : path_(path) {
 #if defined(_WIN32)
   HMODULE h = LoadLibraryA(path.c_str());
-  if (!h) throw std::runtime_error("cannot load " + path);
+  if (!h)
+    throw std::runtime_error("cannot load " + path + " (Windows error " +
+                             std::to_string(GetLastError()) + ")");
   handle_ = h;
   entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(h, "mexFunction")));
 #else

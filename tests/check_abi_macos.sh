@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Checks that a built macOS plug-in looks like a MEX file the host can load:
+#   check_abi_macos.sh <llvm-objdump> <llvm-nm> <file.mexmaci64>
+# an x86_64 Mach-O bundle for macOS 10.13 or later; loads libmx, libmex and
+# libmat from @loader_path and otherwise only the system library; exports only
+# _mexFunction; imports from the host libraries only allowed host functions.
+set -euo pipefail
+objdump=$1
+nm=$2
+file=$3
+name=$(basename "$file")
+allowed_host="mxGetPr mxGetData mxGetM mxGetN mxGetNumberOfElements mxGetElementSize
+mxGetScalar mxGetClassID mxIsDouble mxIsSparse mxIsComplex mxIsLogical mxIsNumeric
+mxCreateDoubleMatrix_700 mxCalloc mxFree mexErrMsgTxt mexErrMsgIdAndTxt"
+fail() { echo "FAIL $name: $*"; exit 1; }
+
+header=$("$objdump" --macho --private-header "$file")
+grep -qE '^ *MH_MAGIC_64 +X86_64 .* BUNDLE ' <<<"$header" || fail "not an x86_64 Mach-O bundle"
+
+dylibs=$("$objdump" --macho --dylibs-used "$file" | sed -n 's/^[[:space:]]*\([^ ]*\) (compatibility.*/\1/p' |
+         sort | tr '\n' ' ' | sed 's/ $//')
+want="/usr/lib/libSystem.B.dylib @loader_path/libmat.dylib @loader_path/libmex.dylib @loader_path/libmx.dylib"
+[ "$dylibs" = "$want" ] || fail "loads [$dylibs], expected [$want]"
+
+commands=$("$objdump" --macho --private-headers "$file")
+grep -q 'cmd LC_RPATH' <<<"$commands" && fail "carries an LC_RPATH"
+minos=$(awk '/cmd LC_VERSION_MIN_MACOSX/ {v = 1} v && $1 == "version" {print $2; exit}
+             /cmd LC_BUILD_VERSION/ {b = 1} b && $1 == "minos" {print $2; exit}' <<<"$commands")
+[ "$minos" = 10.13 ] || fail "minimum macOS version is ${minos:-unknown}, expected 10.13"
+
+exports=$("$objdump" --macho --exports-trie "$file" | awk 'NF == 2 && $1 ~ /^0x/ {print $2}' | tr '\n' ' ')
+[ "$exports" = "_mexFunction " ] || fail "exports [$exports], expected only _mexFunction"
+
+while read -r sym lib; do
+  case $lib in
+    libmx|libmex) grep -qw -- "${sym#_}" <<<"$allowed_host" ||
+                    fail "imports $sym from $lib, not an allowed host function" ;;
+    libSystem) ;;
+    *) fail "imports $sym from $lib" ;;
+  esac
+done < <("$nm" -m -u "$file" | sed -n 's/.*external \([^ ]*\) (from \([^)]*\))$/\1 \2/p')
+echo "ok $name"

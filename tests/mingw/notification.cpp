@@ -1,0 +1,15 @@
+// GoogleTest's Notification on a Win32 event (see gtest/internal/custom/gtest-port.h).
+#include <windows.h>
+
+#include "gtest/internal/custom/gtest-port.h"
+
+namespace testing {
+namespace internal {
+
+Notification::Notification() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+Notification::~Notification() { CloseHandle(event_); }
+void Notification::Notify() { SetEvent(event_); }
+void Notification::WaitForNotification() { WaitForSingleObject(event_, INFINITE); }
+
+}  // namespace internal
+}  // namespace testing
