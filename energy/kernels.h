@@ -1,6 +1,7 @@
 // The summing loops of the cyclic energies, one set of functions per
 // instruction set. They see doubles only: either the two fields, squared as
-// they are read, or the energy map E already formed (the same rounded values).
+// they are read, or energies E = re*re + im*im formed beforehand (the same
+// rounded values). Every entry takes its terms in the order of the positions.
 //
 // The translation units of the vector sets include no header with inline
 // code, so code compiled for one instruction set can never stand in for
@@ -12,21 +13,18 @@
 
 namespace energy::kernels {
 
-// Rows that each column of a padded energy map repeats after its last row,
-// enough for the widest vector: rows m .. m + kPadRows - 1 hold rows
-// 0 .. kPadRows - 1 again, so W consecutive rows from any start row, taken
-// cyclically, lie side by side.
+// Rows that each column of a padded energy map repeats after its last row:
+// rows m .. m + kPadRows - 1 hold rows 0 .. kPadRows - 1 again (m >= kPadRows),
+// so that the W rows (j - r) mod m, j = j0 .. j0 + W - 1, lie side by side
+// for any vector width W up to kPadRows.
 constexpr std::int64_t kPadRows = 8;
 
-// The energy map E[e] = re[e]*re[e] + im[e]*im[e] of the grid: read from `e`
-// when it is not null, with columns `stride` apart (m, or m + kPadRows when
-// padded, which needs m >= kPadRows); else formed from the fields as read
-// (stride m).
+// The energy map of the m-by-n grid, E[e] = re[e]*re[e] + im[e]*im[e]: read
+// from `e` when it is not null, else formed from the fields as they are read.
 struct Source {
   const double* re;
   const double* im;
   const double* e;
-  std::int64_t stride;
 };
 
 // Positions split into row r[k] and column q[k], in the order they are added.
@@ -48,27 +46,40 @@ struct Block {
 //   ell[j + m*i] = ell[j + m*i] + E[(j - r[k]) mod m + m*((i - q[k]) mod n)].
 using AddFn = void (*)(const Source&, const Shifts&, const Block&);
 
-// For every k in order: ell[t] = ell[t] + table[b[k]*cells + t], t < cells.
+// Padded energy columns, `count` of them, `stride` >= m + kPadRows apart.
+struct Columns {
+  const double* e;
+  std::int64_t stride, count;
+};
+
+// One ell column of m >= kPadRows rows, from padded columns: for every k in
+// order, with c = (origin - q[k]) mod cols.count,
+//   column[j] = column[j] + cols.e[c*stride + (j - r[k]) mod m].
+using AddPaddedFn = void (*)(const Columns& cols, std::int64_t origin, const Shifts&, double* column,
+                             std::int64_t m);
+
+// For every k in order: ell[t] = ell[t] + table[b[k]*cells + t], t < cells,
+// for cells <= kRowsMaxCells.
+constexpr std::int64_t kRowsMaxCells = 32;
 using AddRowsFn = void (*)(double* ell, const double* table, const std::int64_t* b,
                            std::int64_t count, std::int64_t cells);
 
 struct Set {
   AddFn add;
+  AddPaddedFn addPadded;
   AddRowsFn addRows;
 };
 
-namespace scalar {
-void add(const Source&, const Shifts&, const Block&);
-void addRows(double*, const double*, const std::int64_t*, std::int64_t, std::int64_t);
-}  // namespace scalar
-namespace avx2 {
-void add(const Source&, const Shifts&, const Block&);
-void addRows(double*, const double*, const std::int64_t*, std::int64_t, std::int64_t);
-}  // namespace avx2
-namespace avx512 {
-void add(const Source&, const Shifts&, const Block&);
-void addRows(double*, const double*, const std::int64_t*, std::int64_t, std::int64_t);
-}  // namespace avx512
+#define TOOLBOX_ENERGY_KERNELS(ns)                                                               \
+  namespace ns {                                                                                 \
+  void add(const Source&, const Shifts&, const Block&);                                          \
+  void addPadded(const Columns&, std::int64_t, const Shifts&, double*, std::int64_t);            \
+  void addRows(double*, const double*, const std::int64_t*, std::int64_t, std::int64_t);         \
+  }
+TOOLBOX_ENERGY_KERNELS(scalar)
+TOOLBOX_ENERGY_KERNELS(avx2)
+TOOLBOX_ENERGY_KERNELS(avx512)
+#undef TOOLBOX_ENERGY_KERNELS
 
 }  // namespace energy::kernels
 

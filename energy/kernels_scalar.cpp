@@ -23,11 +23,10 @@ void addColumns(const Source& s, const Block& b, std::int64_t r, std::int64_t a0
                 std::int64_t c0) {
   if (a1 <= a0) return;
   const std::int64_t m = b.m;
-  if (r == 0 && b.j0 == 0 && b.j1 == m && s.stride == m)
-    return addRun(b.ell + a0 * m, s, c0 * m, (a1 - a0) * m);
+  if (r == 0 && b.j0 == 0 && b.j1 == m) return addRun(b.ell + a0 * m, s, c0 * m, (a1 - a0) * m);
   for (std::int64_t i = a0, c = c0; i < a1; ++i, ++c) {
     double* d = b.ell + i * m;
-    const std::int64_t col = c * s.stride;
+    const std::int64_t col = c * m;
     // Rows j >= r read row j - r; rows j < r read row j - r + m.
     const std::int64_t lo = b.j0 > r ? b.j0 : r;
     if (lo < b.j1) addRun(d + lo, s, col + lo - r, b.j1 - lo);
@@ -46,6 +45,19 @@ void add(const Source& s, const Shifts& sh, const Block& b) {
     const std::int64_t split = q < b.i0 ? b.i0 : q > b.i1 ? b.i1 : q;
     addColumns(s, b, r, b.i0, split, b.i0 - q + b.n);
     addColumns(s, b, r, split, b.i1, split - q);
+  }
+}
+
+void addPadded(const Columns& cols, std::int64_t origin, const Shifts& sh, double* column,
+               std::int64_t m) {
+  for (std::int64_t k = 0; k < sh.count; ++k) {
+    const std::int64_t r = sh.r[k];
+    std::int64_t c = origin - sh.q[k];
+    c += c < 0 ? cols.count : 0;
+    const double* col = cols.e + c * cols.stride;
+    // Rows j >= r read row j - r; rows j < r read row j - r + m.
+    for (std::int64_t j = r; j < m; ++j) column[j] = column[j] + col[j - r];
+    for (std::int64_t j = 0; j < r; ++j) column[j] = column[j] + col[j - r + m];
   }
 }
 
