@@ -1,6 +1,7 @@
 #include "energy/energy.h"
 
 #include <algorithm>
+#include <cfloat>
 
 #include "energy/kernels.h"
 
@@ -26,6 +27,13 @@ constexpr std::int64_t kStackDoubles = 4608;
 // Positions a window must serve to pay for forming it: about one term per
 // grid point per position.
 constexpr std::int64_t kWindowMinPositions = 4;
+
+// Forming energies beforehand rounds each term to double before it is added:
+// the arithmetic of builds that evaluate in double precision. Where the
+// compiler keeps intermediate values in extended precision (the x87 unit),
+// every term is formed from the fields as it is added, and no energies are
+// kept.
+constexpr bool kTermsRounded = FLT_EVAL_METHOD == 0;
 
 kernels::Set kernelsFor(cpu::Isa isa) {
 #if TOOLBOX_X86_SIMD
@@ -167,7 +175,7 @@ void addWindow(const Problem& P, std::int64_t* r, std::int64_t* q, std::int64_t 
 // other (a pattern listed column by column, as find gives it) go through a
 // window of energy columns; the others read the fields.
 void sumByChunks(const Problem& P) {
-  const bool windows = P.m >= kPadRows && P.m + kPadRows <= kStackDoubles;
+  const bool windows = kTermsRounded && P.m >= kPadRows && P.m + kPadRows <= kStackDoubles;
   const std::int64_t widest = windows ? kStackDoubles / (P.m + kPadRows) : 0;
   double slots[kStackDoubles];
   std::int64_t r[kChunk], q[kChunk];
@@ -257,9 +265,9 @@ void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t 
   std::fill(ell, ell + cells, 0.0);
   if (np <= 0) return;
   const Problem P{p, rM, iM, np, m, n, ell, kernelsFor(isa)};
-  if (cells <= kernels::kRowsMaxCells && np >= cells)
+  if (kTermsRounded && cells <= kernels::kRowsMaxCells && np >= cells)
     sumTable(P);
-  else if (cells <= kStackDoubles)
+  else if (kTermsRounded && cells <= kStackDoubles)
     sumOnStack(P);
   else
     sumByChunks(P);
