@@ -24,8 +24,9 @@ constexpr std::int64_t kBlockCells = 1024;
 // there, a term costs one load from the first-level cache instead of two from
 // further out.
 constexpr std::int64_t kStackDoubles = 4608;
-// Positions a window must serve to pay for forming it: about one term per
-// grid point per position.
+// Positions a window must serve to pay for forming it: forming it costs about
+// what the terms of one position cost, since every energy is formed once as
+// the window passes along the columns of ell.
 constexpr std::int64_t kWindowMinPositions = 4;
 
 // Forming energies beforehand rounds each term to double before it is added:
