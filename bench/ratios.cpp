@@ -38,6 +38,18 @@ class Capture : public benchmark::ConsoleReporter {
   std::map<std::string, double> best;
 };
 
+// A time in the unit that suits it: "12.345ms", "1.234us", "56.7ns".
+std::string duration(double seconds) {
+  char text[32];
+  if (seconds >= 1e-3)
+    std::snprintf(text, sizeof text, "%.3fms", seconds * 1e3);
+  else if (seconds >= 1e-6)
+    std::snprintf(text, sizeof text, "%.3fus", seconds * 1e6);
+  else
+    std::snprintf(text, sizeof text, "%.1fns", seconds * 1e9);
+  return text;
+}
+
 bool meets(double ratio, const std::string& goal) {
   if (goal.size() < 4) return true;
   const double bound = std::atof(goal.c_str() + 3);
@@ -70,8 +82,9 @@ int main(int argc, char** argv) {
       header = true;
     }
     const double ratio = row.goal.rfind(">=", 0) == 0 ? d->second / n->second : n->second / d->second;
-    std::printf("%-46s %8.3fms %8.3fms %8.3f  %s %s\n", row.label.c_str(), n->second * 1e3,
-                d->second * 1e3, ratio, row.goal.c_str(), bench::meets(ratio, row.goal) ? "" : "(missed)");
+    std::printf("%-46s %10s %10s %8.3f  %s %s\n", row.label.c_str(), bench::duration(n->second).c_str(),
+                bench::duration(d->second).c_str(), ratio, row.goal.c_str(),
+                bench::meets(ratio, row.goal) ? "" : "(missed)");
   }
   return 0;
 }

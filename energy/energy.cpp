@@ -1,53 +1,250 @@
 #include "energy/energy.h"
 
 #include <algorithm>
+#include <cfloat>
+
+#include "energy/kernels.h"
 
 namespace energy {
 
 namespace {
 
-// Values converted at a time into stack buffers when a field is not double.
-constexpr std::int64_t kChunk = 256;
-// Entries of ell (whole columns, at least one) that receive all np terms
-// before the next columns are started, so they stay in cache: 64 KiB.
-constexpr std::int64_t kBlockCells = 8192;
+using kernels::kPadRows;
 
-struct Field {
-  Values re, im;
-  bool doubles;  // both double: read in place
+// Positions decoded at a time, into arrays on the stack.
+constexpr std::int64_t kChunk = 256;
+// Values of other element types converted at a time.
+constexpr std::int64_t kConvert = 128;
+// Entries of ell (whole columns where they fit) that receive all the terms of
+// a run of positions before the next block is started, so that they stay in
+// the first-level cache while the fields stream past: 8 KiB.
+constexpr std::int64_t kBlockCells = 1024;
+// Energies kept on the stack, 36 KiB: the whole map of a small grid (64^2
+// padded), or a window of the columns that a run of positions reads. Read from
+// there, a term costs one load from the first-level cache instead of two from
+// further out.
+constexpr std::int64_t kStackDoubles = 4608;
+// Positions a window must serve to pay for forming it: forming it costs about
+// what the terms of one position cost, since every energy is formed once as
+// the window passes along the columns of ell.
+constexpr std::int64_t kWindowMinPositions = 4;
+
+// Forming energies beforehand rounds each term to double before it is added:
+// the arithmetic of builds that evaluate in double precision. Where the
+// compiler keeps intermediate values in extended precision (the x87 unit),
+// every term is formed from the fields as it is added, and no energies are
+// kept.
+constexpr bool kTermsRounded = FLT_EVAL_METHOD == 0;
+
+kernels::Set kernelsFor(cpu::Isa isa) {
+#if TOOLBOX_X86_SIMD
+  if (isa == cpu::Isa::avx512)
+    return {kernels::avx512::add, kernels::avx512::addPadded, kernels::avx512::addRows};
+  if (isa == cpu::Isa::avx2) return {kernels::avx2::add, kernels::avx2::addPadded, kernels::avx2::addRows};
+#endif
+  (void)isa;
+  return {kernels::scalar::add, kernels::scalar::addPadded, kernels::scalar::addRows};
+}
+
+struct Problem {
+  Values p, rM, iM;
+  std::int64_t np, m, n;
+  double* ell;
+  kernels::Set k;
 };
 
-// d[t] = d[t] + (re[t]*re[t] + im[t]*im[t]) for t < len.
-inline void addEnergy(double* d, const double* re, const double* im, std::int64_t len) {
-  for (std::int64_t t = 0; t < len; ++t) d[t] = d[t] + (re[t] * re[t] + im[t] * im[t]);
+// x mod y in 0 .. y - 1, for any sign of x.
+std::int64_t wrap(std::int64_t x, std::int64_t y) { return (x % y + y) % y; }
+
+// The 0-based linear index b[k] of positions from .. from + count - 1.
+void linearIndices(Values p, std::int64_t from, std::int64_t count, std::int64_t* b) {
+  double buf[kChunk];
+  const double* x = readDoubles(p, from, count, buf);
+  for (std::int64_t k = 0; k < count; ++k) b[k] = static_cast<std::int64_t>(x[k]) - 1;
 }
 
-// d[t] += E[from + t] for t < len.
-inline void addRun(double* d, const Field& f, std::int64_t from, std::int64_t len) {
-  if (f.doubles) {
-    addEnergy(d, f.re.doubles() + from, f.im.doubles() + from, len);
-    return;
-  }
-  double re[kChunk], im[kChunk];
-  for (std::int64_t t = 0; t < len; t += kChunk) {
-    const std::int64_t c = std::min(kChunk, len - t);
-    addEnergy(d + t, readDoubles(f.re, from + t, c, re), readDoubles(f.im, from + t, c, im), c);
+// Positions from .. from + count - 1 as rows r[k] and columns q[k].
+void decode(const Problem& P, std::int64_t from, std::int64_t count, std::int64_t* r, std::int64_t* q) {
+  linearIndices(P.p, from, count, r);
+  for (std::int64_t k = 0; k < count; ++k) {
+    q[k] = r[k] / P.m;
+    r[k] = r[k] % P.m;
   }
 }
 
-// Columns i0 .. i1 - 1 of ell receive E columns c0, c0 + 1, ..., each shifted
-// down cyclically by r rows: ell[j + m*i] += E[(j - r) mod m + m*(c0 + i - i0)].
-void addColumns(double* ell, const Field& f, std::int64_t m, std::int64_t r, std::int64_t i0,
-                std::int64_t i1, std::int64_t c0) {
+// E[t] = re*re + im*im of element from + t, for t < count.
+void formEnergies(Values rM, Values iM, std::int64_t from, std::int64_t count, double* E) {
+  double re[kConvert], im[kConvert];
+  for (std::int64_t t0 = 0; t0 < count; t0 += kConvert) {
+    const std::int64_t c = std::min(kConvert, count - t0);
+    const double* x = readDoubles(rM, from + t0, c, re);
+    const double* y = readDoubles(iM, from + t0, c, im);
+    for (std::int64_t t = 0; t < c; ++t) E[t0 + t] = x[t] * x[t] + y[t] * y[t];
+  }
+}
+
+// Energy column c, padded: m + kPadRows values.
+void formPaddedColumn(const Problem& P, std::int64_t c, double* col) {
+  formEnergies(P.rM, P.iM, c * P.m, P.m, col);
+  std::copy(col, col + kPadRows, col + P.m);
+}
+
+// Every block of ell takes the terms of the positions in sh from s.
+void addBlocks(const Problem& P, const kernels::Source& s, const kernels::Shifts& sh) {
+  if (sh.count <= 0) return;
+  const std::int64_t m = P.m, n = P.n;
+  if (m <= kBlockCells) {
+    const std::int64_t width = kBlockCells / m;
+    for (std::int64_t i0 = 0; i0 < n; i0 += width) P.k.add(s, sh, {P.ell, m, n, 0, m, i0, std::min(n, i0 + width)});
+  } else {
+    for (std::int64_t i = 0; i < n; ++i)
+      for (std::int64_t j0 = 0; j0 < m; j0 += kBlockCells)
+        P.k.add(s, sh, {P.ell, m, n, j0, std::min(m, j0 + kBlockCells), i, i + 1});
+  }
+}
+
+// Fields of other element types, converted in short runs as they are read.
+// d[t] = d[t] + E[from + t] for t < len.
+void addConvertedRun(const Problem& P, double* d, std::int64_t from, std::int64_t len) {
+  double re[kConvert], im[kConvert];
+  for (std::int64_t t = 0; t < len; t += kConvert) {
+    const std::int64_t c = std::min(kConvert, len - t);
+    toDoubles(P.rM, from + t, c, re);
+    toDoubles(P.iM, from + t, c, im);
+    for (std::int64_t u = 0; u < c; ++u) d[t + u] = d[t + u] + (re[u] * re[u] + im[u] * im[u]);
+  }
+}
+
+// Columns i0 .. i1 - 1 of ell take E columns c0, c0 + 1, ..., each shifted
+// down cyclically by r rows.
+void addConvertedColumns(const Problem& P, std::int64_t r, std::int64_t i0, std::int64_t i1,
+                         std::int64_t c0) {
+  const std::int64_t m = P.m;
   if (i1 <= i0) return;
-  if (r == 0) {  // one run through all the columns
-    addRun(ell + i0 * m, f, c0 * m, (i1 - i0) * m);
-    return;
-  }
+  if (r == 0) return addConvertedRun(P, P.ell + i0 * m, c0 * m, (i1 - i0) * m);
   for (std::int64_t i = i0, c = c0; i < i1; ++i, ++c) {
-    double* d = ell + i * m;
-    addRun(d + r, f, c * m, m - r);  // rows r .. m-1 read rows 0 .. m-r-1
-    addRun(d, f, c * m + m - r, r);  // rows 0 .. r-1 read rows m-r .. m-1
+    double* d = P.ell + i * m;
+    addConvertedRun(P, d + r, c * m, m - r);  // rows r .. m-1 read rows 0 .. m-r-1
+    addConvertedRun(P, d, c * m + m - r, r);  // rows 0 .. r-1 read rows m-r .. m-1
+  }
+}
+
+void addConverted(const Problem& P, const kernels::Shifts& sh) {
+  const std::int64_t width = std::max<std::int64_t>(1, 8 * kBlockCells / P.m);
+  for (std::int64_t i0 = 0; i0 < P.n; i0 += width) {
+    const std::int64_t i1 = std::min(P.n, i0 + width);
+    for (std::int64_t k = 0; k < sh.count; ++k) {
+      const std::int64_t r = sh.r[k], q = sh.q[k];
+      // Ell column i reads E column (i - q) mod n: below q they wrap to n - q + i.
+      const std::int64_t split = std::clamp(q, i0, i1);
+      addConvertedColumns(P, r, i0, split, i0 - q + P.n);
+      addConvertedColumns(P, r, split, i1, split - q);
+    }
+  }
+}
+
+// The terms of positions in sh, from the fields as they are read.
+void addFromFields(const Problem& P, const kernels::Shifts& sh) {
+  if (P.rM.isDouble() && P.iM.isDouble())
+    addBlocks(P, {P.rM.doubles(), P.iM.doubles(), nullptr}, sh);
+  else if (sh.count > 0)
+    addConverted(P, sh);
+}
+
+// Positions whose columns q[k] lie in lo .. hi, hi - lo < the window's width:
+// ell column i reads E columns i - hi .. i - lo (mod n) only, so those stay
+// formed and padded in the window's slots as i advances, column c' (counted
+// without wrapping around n) in slot c' mod width. q is rebased to q - lo.
+void addWindow(const Problem& P, std::int64_t* r, std::int64_t* q, std::int64_t count,
+               std::int64_t lo, std::int64_t hi, double* slots) {
+  const std::int64_t m = P.m, n = P.n, width = hi - lo + 1, stride = m + kPadRows;
+  for (std::int64_t k = 0; k < count; ++k) q[k] -= lo;
+  auto form = [&](std::int64_t c) { formPaddedColumn(P, wrap(c, n), slots + wrap(c, width) * stride); };
+  for (std::int64_t c = -hi; c <= -lo; ++c) form(c);
+  // Position k reads slot (i - q) mod width = (origin - (q - lo)) mod width.
+  std::int64_t origin = wrap(-lo, width);
+  for (std::int64_t i = 0; i < n; ++i) {
+    if (i > 0) {
+      form(i - lo);
+      origin = origin + 1 == width ? 0 : origin + 1;
+    }
+    P.k.addPadded({slots, stride, width}, origin, {r, q, count}, P.ell + i * m, m);
+  }
+}
+
+// Positions chunk by chunk. Runs of positions within a few columns of each
+// other (a pattern listed column by column, as find gives it) go through a
+// window of energy columns; the others read the fields.
+void sumByChunks(const Problem& P) {
+  const bool windows = kTermsRounded && P.m >= kPadRows && P.m + kPadRows <= kStackDoubles;
+  const std::int64_t widest = windows ? kStackDoubles / (P.m + kPadRows) : 0;
+  double slots[kStackDoubles];
+  std::int64_t r[kChunk], q[kChunk];
+  for (std::int64_t k0 = 0; k0 < P.np; k0 += kChunk) {
+    const std::int64_t count = std::min(kChunk, P.np - k0);
+    decode(P, k0, count, r, q);
+    std::int64_t done = 0;  // positions of the chunk added so far
+    for (std::int64_t k = 0; windows && k < count;) {
+      // The longest run from k whose columns span at most `widest`.
+      std::int64_t lo = q[k], hi = q[k], e = k + 1;
+      for (; e < count; ++e) {
+        const std::int64_t l = std::min(lo, q[e]), h = std::max(hi, q[e]);
+        if (h - l >= widest) break;
+        lo = l;
+        hi = h;
+      }
+      if (e - k >= kWindowMinPositions) {
+        addFromFields(P, {r + done, q + done, k - done});
+        addWindow(P, r + k, q + k, e - k, lo, hi, slots);
+        done = e;
+      }
+      k = e;
+    }
+    addFromFields(P, {r + done, q + done, count - done});
+  }
+}
+
+// The whole energy map on the stack: padded when m >= kPadRows and it fits.
+void sumOnStack(const Problem& P) {
+  const std::int64_t m = P.m, n = P.n, stride = m + kPadRows;
+  const bool padded = m >= kPadRows && n * stride <= kStackDoubles;
+  double E[kStackDoubles];
+  if (padded)
+    for (std::int64_t c = 0; c < n; ++c) formPaddedColumn(P, c, E + c * stride);
+  else
+    formEnergies(P.rM, P.iM, 0, m * n, E);
+  std::int64_t r[kChunk], q[kChunk];
+  for (std::int64_t k0 = 0; k0 < P.np; k0 += kChunk) {
+    const kernels::Shifts sh{r, q, std::min(kChunk, P.np - k0)};
+    decode(P, k0, sh.count, r, q);
+    if (padded)
+      for (std::int64_t i = 0; i < n; ++i) P.k.addPadded({E, stride, n}, i, sh, P.ell + i * m, m);
+    else
+      addBlocks(P, {nullptr, nullptr, E}, sh);
+  }
+}
+
+// Every shift of the energy map of a tiny grid: row b = r + m*q of the table
+// is E shifted down by r rows and right by q columns,
+//   table[b*cells + j + m*i] = E[(j - r) mod m + m*((i - q) mod n)],
+// and position k adds row b_k to the whole of ell.
+void sumTable(const Problem& P) {
+  const std::int64_t m = P.m, n = P.n, cells = m * n;
+  double E[kernels::kRowsMaxCells], table[kernels::kRowsMaxCells * kernels::kRowsMaxCells];
+  formEnergies(P.rM, P.iM, 0, cells, E);
+  for (std::int64_t q = 0; q < n; ++q)
+    for (std::int64_t r = 0; r < m; ++r) {
+      double* row = table + (r + m * q) * cells;
+      for (std::int64_t i = 0; i < n; ++i) {
+        const std::int64_t c = i >= q ? i - q : i - q + n;
+        for (std::int64_t j = 0; j < m; ++j) row[j + m * i] = E[(j >= r ? j - r : j - r + m) + m * c];
+      }
+    }
+  std::int64_t b[kChunk];
+  for (std::int64_t k0 = 0; k0 < P.np; k0 += kChunk) {
+    const std::int64_t count = std::min(kChunk, P.np - k0);
+    linearIndices(P.p, k0, count, b);
+    P.k.addRows(P.ell, table, b, count, cells);
   }
 }
 
@@ -59,27 +256,27 @@ std::int64_t firstBadPosition(Values p, std::int64_t np, std::int64_t cells) {
   return -1;
 }
 
-// Position k adds E, shifted by (r_k, q_k), to the whole of ell; k runs
-// outermost within each block of columns, so every entry still takes its terms
-// in ascending k. Ell column i reads E column (i - q) mod n: columns below q
-// wrap to n - q + i.
+// Each position adds E, shifted by its row and column, to the whole of ell;
+// the positions of a chunk pass over each part of ell in their order, so that
+// every entry still takes its terms in ascending k.
 void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
-                  double* ell) {
+                  double* ell, cpu::Isa isa) {
   const std::int64_t cells = m * n;
   if (cells <= 0) return;
   std::fill(ell, ell + cells, 0.0);
-  const Field f{rM, iM, rM.isDouble() && iM.isDouble()};
-  const std::int64_t width = std::max<std::int64_t>(1, kBlockCells / m);
-  for (std::int64_t i0 = 0; i0 < n; i0 += width) {
-    const std::int64_t i1 = std::min(n, i0 + width);
-    for (std::int64_t k = 0; k < np; ++k) {
-      const std::int64_t b = static_cast<std::int64_t>(valueAt(p, k)) - 1;
-      const std::int64_t r = b % m, q = b / m;
-      const std::int64_t split = std::clamp(q, i0, i1);
-      addColumns(ell, f, m, r, i0, split, i0 - q + n);
-      addColumns(ell, f, m, r, split, i1, split - q);
-    }
-  }
+  if (np <= 0) return;
+  const Problem P{p, rM, iM, np, m, n, ell, kernelsFor(isa)};
+  if (kTermsRounded && cells <= kernels::kRowsMaxCells && np >= cells)
+    sumTable(P);
+  else if (kTermsRounded && cells <= kStackDoubles)
+    sumOnStack(P);
+  else
+    sumByChunks(P);
+}
+
+void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
+                  double* ell) {
+  cyclicEnergy(p, np, rM, iM, m, n, ell, cpu::bestIsa());
 }
 
 }  // namespace energy

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "energy/values.h"
+#include "host/cpu.h"
 
 namespace energy {
 
@@ -28,9 +29,15 @@ std::int64_t firstBadPosition(Values p, std::int64_t np, std::int64_t cells);
 
 // Fills ell[0 .. m*n - 1]. Requires m, n >= 0, the first np positions inside
 // the grid (firstBadPosition), and m*n elements in each of rM and iM. Reads
-// nothing else; np <= 0 gives zeros.
+// nothing else; np <= 0 gives zeros. Uses no memory beyond ell and under
+// 48 KiB of stack. Runs on the best code path of the running processor.
 void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
                   double* ell);
+
+// The same on a chosen code path (one the processor supports); every path
+// gives the same bits.
+void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
+                  double* ell, cpu::Isa isa);
 
 }  // namespace energy
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "energy/energy.h"
@@ -20,14 +21,22 @@ using support::sameBits;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
-// The core on typed inputs; ell starts out as garbage to show that the core
-// clears it.
+// The code paths this processor can run.
+std::vector<cpu::Isa> supportedIsas() {
+  std::vector<cpu::Isa> isas;
+  for (cpu::Isa isa : {cpu::Isa::scalar, cpu::Isa::avx2, cpu::Isa::avx512})
+    if (cpu::supports(isa)) isas.push_back(isa);
+  return isas;
+}
+
+// The core on typed inputs, on the best path or a chosen one; ell starts out
+// as garbage to show that the core clears it.
 template <class P, class R, class I>
 std::vector<double> core(const std::vector<P>& p, const std::vector<R>& rM, const std::vector<I>& iM,
-                         std::int64_t m, std::int64_t n, std::int64_t np) {
+                         std::int64_t m, std::int64_t n, std::int64_t np, cpu::Isa isa = cpu::bestIsa()) {
   std::vector<double> ell(m > 0 && n > 0 ? static_cast<std::size_t>(m * n) : 0, kNaN);
   energy::cyclicEnergy(Values::of(p.data()), np, Values::of(rM.data()), Values::of(iM.data()), m, n,
-                       ell.data());
+                       ell.data(), isa);
   return ell;
 }
 
@@ -81,14 +90,21 @@ TEST(EnergyCore, WorkedExample) {
   EXPECT_TRUE(sameBits(reference::cyclicEnergy(p, rM, iM, 2, 3, 2), {38, 30, 14, 18, 42, 46}));
 }
 
-TEST(EnergyCore, MatchesReferenceOnManyGrids) {
-  // Single rows and columns, primes, powers of two, and grids spanning several
-  // blocks of columns (more than 8192 entries, one column above 8192 rows).
-  const std::vector<Grid> grids{{1, 1},    {1, 2},     {2, 1},   {1, 97},  {97, 1},  {1, 300},
-                                {300, 1},  {2, 3},     {3, 2},   {5, 7},   {8, 8},   {16, 4},
-                                {13, 31},  {31, 13},   {64, 64}, {128, 3}, {3, 128}, {257, 5},
-                                {5, 257},  {211, 199}, {256, 256}, {100, 200}, {1, 20000},
-                                {8193, 2}, {4097, 3},  {2, 9001}};
+// Every code path against the reference, over the ways the core can take:
+// tiny grids with every shift tabulated (at most 32 points, np >= m*n), the
+// energy map on the stack with padded columns (m >= 8, n*(m + 8) <= 4608) or
+// without (m < 8, or too wide to pad; m*n <= 4608), and the fields read in
+// place beyond that: short columns with per-lane row wraps, longer ones as two
+// runs, columns taller than a block of ell, tiles of registers ending
+// mid-vector.
+TEST(EnergyCore, EveryPathMatchesReferenceOnManyGrids) {
+  const std::vector<Grid> grids{
+      {1, 1},    {1, 2},     {2, 1},    {2, 3},     {4, 4},   {8, 4},     {1, 32},   {32, 1},
+      {3, 5},    {8, 8},     {9, 7},    {13, 31},   {16, 4},  {64, 64},   {97, 41},  {128, 3},
+      {129, 2},  {211, 15},  {300, 9},  {1, 97},    {97, 1},  {3, 128},   {5, 257},  {7, 700},
+      {8, 400},  {16, 280},  {3, 1000}, {7, 600},   {1, 5000}, {2, 9001}, {3, 2000}, {5, 1500},
+      {7, 800},  {9, 600},   {15, 400}, {17, 301},  {31, 200}, {100, 200}, {256, 33}, {1, 20000},
+      {8193, 2}, {4097, 3},  {2500, 3}};
   std::mt19937 rng(20240604);
   for (const Grid& g : grids) {
     const std::int64_t cells = g.m * g.n;
@@ -96,14 +112,53 @@ TEST(EnergyCore, MatchesReferenceOnManyGrids) {
     const std::vector<double> iM = field(static_cast<std::size_t>(cells), rng);
     // Pattern sizes from none to three times the grid, as far as the
     // reference's m*n*np terms stay affordable.
-    const std::int64_t budget = std::max<std::int64_t>(1, 4'000'000 / cells);
+    const std::int64_t budget = std::max<std::int64_t>(1, 1'500'000 / cells);
     for (std::int64_t np : {std::int64_t{0}, std::int64_t{1}, std::int64_t{2}, std::int64_t{7},
                             cells, 3 * cells}) {
       np = std::min(np, budget);
       const std::vector<double> p = positions(static_cast<std::size_t>(np) + 3, cells, rng);
-      EXPECT_TRUE(sameBits(core(p, rM, iM, g.m, g.n, np), reference::cyclicEnergy(p, rM, iM, g.m, g.n, np)))
-          << g.m << "x" << g.n << ", np = " << np;
+      const std::vector<double> want = reference::cyclicEnergy(p, rM, iM, g.m, g.n, np);
+      for (cpu::Isa isa : supportedIsas())
+        EXPECT_TRUE(sameBits(core(p, rM, iM, g.m, g.n, np, isa), want))
+            << cpu::name(isa) << ", " << g.m << "x" << g.n << ", np = " << np;
     }
+  }
+}
+
+// Patterns listed column by column, as find gives them: runs of positions
+// within a few columns of each other are summed from a window of energy
+// columns, the rest from the fields, in one chunk of positions alternately.
+// Grids beyond the stack buffer; a window holds 4608 / (m + 8) columns (one
+// for m = 3000, none for m = 5200).
+TEST(EnergyCore, EveryPathMatchesReferenceOnSortedPatterns) {
+  std::mt19937 rng(99);
+  const std::vector<Grid> grids{{100, 60}, {8, 700}, {13, 500}, {600, 12}, {3000, 2}, {5200, 2}};
+  for (const Grid& g : grids) {
+    const std::int64_t cells = g.m * g.n;
+    const std::vector<double> rM = field(static_cast<std::size_t>(cells), rng);
+    const std::vector<double> iM = field(static_cast<std::size_t>(cells), rng);
+    const std::int64_t np = std::min<std::int64_t>(600, 2'000'000 / cells);
+    std::vector<double> p = positions(static_cast<std::size_t>(np), cells, rng);
+    std::vector<std::vector<double>> patterns;
+    std::sort(p.begin(), p.end());
+    patterns.push_back(p);  // sorted throughout
+    std::vector<double> mixed = p;
+    std::shuffle(mixed.begin() + np / 3, mixed.begin() + np / 2, rng);  // a stretch out of order
+    for (std::int64_t k = 2 * np / 3; k < np; k += 7) mixed[k] = mixed[np - 1 - k];  // stray positions
+    patterns.push_back(mixed);
+    std::vector<double> column(static_cast<std::size_t>(np));  // everything in the last column
+    for (double& x : column) x = static_cast<double>(cells - std::uniform_int_distribution<std::int64_t>(0, g.m - 1)(rng));
+    patterns.push_back(column);
+    for (const std::vector<double>& pattern : patterns) {
+      const std::vector<double> want = reference::cyclicEnergy(pattern, rM, iM, g.m, g.n, np);
+      for (cpu::Isa isa : supportedIsas())
+        EXPECT_TRUE(sameBits(core(pattern, rM, iM, g.m, g.n, np, isa), want))
+            << cpu::name(isa) << ", " << g.m << "x" << g.n << ", pattern " << (&pattern - &patterns[0]);
+    }
+    // Single-precision fields: the window's columns are converted as formed.
+    const std::vector<float> rF(rM.begin(), rM.end()), iF(iM.begin(), iM.end());
+    EXPECT_TRUE(sameBits(core(p, rF, iF, g.m, g.n, np), reference::cyclicEnergy(p, asDoubles(rF), asDoubles(iF), g.m, g.n, np)))
+        << g.m << "x" << g.n << ", single";
   }
 }
 
@@ -170,43 +225,53 @@ TEST(EnergyCore, SingleRowIsACyclicConvolution) {
 }
 
 TEST(EnergyCore, ElementTypesConvertExactly) {
-  // 37x29 = 1073 grid points: several conversion chunks per column run of
-  // whole columns. Integer fields include values whose squares need all 53
-  // bits; 64-bit fields one that rounds in conversion.
-  const std::int64_t m = 37, n = 29, cells = m * n, np = 40;
-  std::mt19937 rng(11);
-  std::vector<double> pd = positions(np, cells, rng);
-  std::vector<std::int32_t> p32;
-  std::vector<std::uint16_t> p16;
-  std::vector<std::int64_t> p64;
-  std::vector<float> pf;
-  for (double v : pd) {
-    p32.push_back(static_cast<std::int32_t>(v));
-    p16.push_back(static_cast<std::uint16_t>(v));
-    p64.push_back(static_cast<std::int64_t>(v));
-    pf.push_back(static_cast<float>(std::trunc(v)) + 0.5f);
+  // 37x29: the energy map formed on the stack, from several conversion chunks
+  // per column; 2x1500 and 75x71: beyond the stack buffer, fields of other
+  // types are converted in short runs as they are read. Integer fields include
+  // values whose squares need all 53 bits; 64-bit fields one that rounds in
+  // conversion.
+  for (const Grid& g : std::vector<Grid>{{37, 29}, {2, 1500}, {75, 71}}) {
+    const std::int64_t m = g.m, n = g.n, cells = m * n, np = 40;
+    std::mt19937 rng(11);
+    std::vector<double> pd = positions(np, cells, rng);
+    std::vector<std::int32_t> p32;
+    std::vector<std::uint16_t> p16;
+    std::vector<std::int64_t> p64;
+    std::vector<float> pf;
+    for (double v : pd) {
+      p32.push_back(static_cast<std::int32_t>(v));
+      p16.push_back(static_cast<std::uint16_t>(v));
+      p64.push_back(static_cast<std::int64_t>(v));
+      pf.push_back(static_cast<float>(std::trunc(v)) + 0.5f);
+    }
+    std::vector<float> f(cells);
+    std::vector<std::int16_t> s(cells);
+    std::vector<std::uint8_t> b(cells);
+    std::vector<std::int64_t> l(cells);
+    std::uniform_int_distribution<int> small(-32768, 32767);
+    for (std::int64_t e = 0; e < cells; ++e) {
+      f[e] = static_cast<float>(small(rng)) / 7.0f;
+      s[e] = static_cast<std::int16_t>(small(rng));
+      b[e] = static_cast<std::uint8_t>(small(rng) & 0xff);
+      l[e] = (std::int64_t{1} << 26) + small(rng);
+    }
+    l[5] = (std::int64_t{1} << 60) + 1;
+    const std::vector<double> d = field(cells, rng);
+    auto want = [&](const std::vector<double>& re, const std::vector<double>& im) {
+      return reference::cyclicEnergy(pd, re, im, m, n, np);
+    };
+    const std::vector<double> fs = want(asDoubles(f), asDoubles(s)), db = want(d, asDoubles(b)),
+                              bd = want(asDoubles(b), d), ll = want(asDoubles(l), asDoubles(l)),
+                              lf = want(asDoubles(l), asDoubles(f));
+    for (cpu::Isa isa : supportedIsas()) {
+      SCOPED_TRACE(std::string(cpu::name(isa)) + ", " + std::to_string(m) + "x" + std::to_string(n));
+      EXPECT_TRUE(sameBits(core(p32, f, s, m, n, np, isa), fs));
+      EXPECT_TRUE(sameBits(core(p16, d, b, m, n, np, isa), db));
+      EXPECT_TRUE(sameBits(core(p64, b, d, m, n, np, isa), bd));
+      EXPECT_TRUE(sameBits(core(pf, l, l, m, n, np, isa), ll));
+      EXPECT_TRUE(sameBits(core(pd, l, f, m, n, np, isa), lf));
+    }
   }
-  std::vector<float> f(cells);
-  std::vector<std::int16_t> s(cells);
-  std::vector<std::uint8_t> b(cells);
-  std::vector<std::int64_t> l(cells);
-  std::uniform_int_distribution<int> small(-32768, 32767);
-  for (std::int64_t e = 0; e < cells; ++e) {
-    f[e] = static_cast<float>(small(rng)) / 7.0f;
-    s[e] = static_cast<std::int16_t>(small(rng));
-    b[e] = static_cast<std::uint8_t>(small(rng) & 0xff);
-    l[e] = (std::int64_t{1} << 26) + small(rng);
-  }
-  l[5] = (std::int64_t{1} << 60) + 1;
-  const std::vector<double> d = field(cells, rng);
-  auto want = [&](const std::vector<double>& re, const std::vector<double>& im) {
-    return reference::cyclicEnergy(pd, re, im, m, n, np);
-  };
-  EXPECT_TRUE(sameBits(core(p32, f, s, m, n, np), want(asDoubles(f), asDoubles(s))));
-  EXPECT_TRUE(sameBits(core(p16, d, b, m, n, np), want(d, asDoubles(b))));
-  EXPECT_TRUE(sameBits(core(p64, b, d, m, n, np), want(asDoubles(b), d)));
-  EXPECT_TRUE(sameBits(core(pf, l, l, m, n, np), want(asDoubles(l), asDoubles(l))));
-  EXPECT_TRUE(sameBits(core(pd, l, f, m, n, np), want(asDoubles(l), asDoubles(f))));
 }
 
 TEST(EnergyCore, PositionsOutsideTheGrid) {

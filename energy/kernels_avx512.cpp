@@ -1,0 +1,50 @@
+// The cyclic energy sums with AVX-512: eight doubles per vector, masked
+// partial vectors.
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "energy/kernels.h"
+#include "host/isa_target.h"
+
+TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
+#include <immintrin.h>
+
+namespace energy::kernels::avx512 {
+namespace {
+
+constexpr int W = 8;
+using V = __m512d;
+using M = __mmask8;
+using I = __m512i;
+
+inline M allLanes() { return 0xFF; }
+inline M firstLanes(std::ptrdiff_t n) { return static_cast<M>((1u << n) - 1); }
+inline M both(M a, M b) { return a & b; }
+inline M butNot(M a, M b) { return a & static_cast<M>(~b); }
+
+inline V load(const double* p) { return _mm512_loadu_pd(p); }
+inline void store(double* p, V v) { _mm512_storeu_pd(p, v); }
+inline V loadPart(M k, const double* p) { return _mm512_maskz_loadu_pd(k, p); }
+inline void storePart(M k, double* p, V v) { _mm512_mask_storeu_pd(p, k, v); }
+inline V loadEither(M a, const double* pa, M b, const double* pb) {
+  return _mm512_mask_loadu_pd(_mm512_maskz_loadu_pd(a, pa), b, pb);
+}
+inline V add(V a, V b) { return _mm512_add_pd(a, b); }
+inline V mul(V a, V b) { return _mm512_mul_pd(a, b); }
+
+inline I splat(std::int64_t x) { return _mm512_set1_epi64(x); }
+inline I loadIndices(const std::int64_t* p) { return _mm512_load_si512(p); }
+inline M below(I rows, I r) { return _mm512_cmplt_epi64_mask(rows, r); }
+inline I nextRows(I rows, I step, I m) {
+  rows = _mm512_add_epi64(rows, step);
+  return _mm512_mask_sub_epi64(rows, _mm512_cmpge_epi64_mask(rows, m), rows, m);
+}
+
+constexpr int kTileVectors = 16;
+
+#include "energy/kernels_x86.inc"
+
+}  // namespace energy::kernels::avx512
+
+TOOLBOX_TARGET_END
