@@ -3,6 +3,10 @@
 
 #include "support.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 TEST(TestHostDeathTest, ReadingOrWritingPastAnArrayFaults) {
@@ -17,6 +21,26 @@ TEST(TestHostDeathTest, ReadingOrWritingPastAnArrayFaults) {
 
 TEST(TestHost, EmptyArraysHaveNoData) {
   EXPECT_EQ(testhost::realData(testhost::makeDouble(0, 7).get()), nullptr);
+}
+
+// An error ends a call with a jump that skips destructors, so nothing on the
+// way may own heap memory at that moment. (The sanitized build's leak check
+// found error messages leaked this way.)
+TEST(TestHost, ErrorsLeaveNoHeapBehind) {
+#if defined(__GLIBC__)
+  const support::Args none;
+  const support::Args cell(testhost::makeArray(mxCELL_CLASS, 1, 1));
+  auto errors = [&] {
+    EXPECT_FALSE(support::call("seqSpectrum", 1, none).ok);  // mexErrMsgTxt
+    EXPECT_FALSE(support::call("seqSpectrum", 1, cell).ok);  // mexErrMsgIdAndTxt
+  };
+  errors();  // loads the plug-in
+  const auto before = mallinfo2().uordblks;
+  for (int i = 0; i < 200; ++i) errors();
+  EXPECT_EQ(mallinfo2().uordblks, before);
+#else
+  GTEST_SKIP() << "needs glibc's mallinfo2";
+#endif
 }
 
 }  // namespace

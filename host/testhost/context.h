@@ -17,7 +17,9 @@ TESTHOST_API void beginCall(const std::vector<const mxArray*>& inputs, std::jmp_
 // the deliverable left behind.
 TESTHOST_API CallResult endCall(bool returned, std::vector<mxArray*>& plhs);
 // Records an error raised by the deliverable and jumps back to the caller.
-[[noreturn]] TESTHOST_API void raise(const char* id, const std::string& message);
+// The jump skips destructors: callers must hold no object that owns memory
+// (such as a std::string) when they call it.
+[[noreturn]] TESTHOST_API void raise(const char* id, const char* message);
 TESTHOST_API void logCall(const std::string& entry);
 
 }  // namespace testhost::detail

@@ -181,10 +181,10 @@ CallResult endCall(bool returned, std::vector<mxArray*>& plhs) {
   return r;
 }
 
-void raise(const char* id, const std::string& message) {
+void raise(const char* id, const char* message) {
   Context& c = ctx();
   if (!c.active || !c.jump) {
-    std::fprintf(stderr, "testhost: error raised outside a call: %s\n", message.c_str());
+    std::fprintf(stderr, "testhost: error raised outside a call: %s\n", message);
     std::abort();
   }
   if (!c.id.empty() || !c.message.empty()) violation("a second error was raised");
@@ -336,7 +336,6 @@ TESTHOST_API bool mxIsNumeric(const mxArray* a) {
 TESTHOST_API mxArray* mxCreateDoubleMatrix_700(int m, int n, mxComplexity flag) {
   auto& c = ctx();
   if (!c.active) std::abort();
-  const std::string name = "new" + std::to_string(c.created.size());
   c.log.push_back("mxCreateDoubleMatrix_700(" + std::to_string(m) + "," + std::to_string(n) +
                   "," + std::to_string(static_cast<int>(flag)) + ")");
   if (m < 0 || n < 0) violation("mxCreateDoubleMatrix_700 with a negative size");
@@ -346,8 +345,8 @@ TESTHOST_API mxArray* mxCreateDoubleMatrix_700(int m, int n, mxComplexity flag) 
   mxArray* a = testhost::detail::newArray(mxDOUBLE_CLASS, rows, cols, flag == mxCOMPLEX, false,
                                           rows * cols);
   if (!a) testhost::detail::raise("MATLAB:nomem", "Out of memory");
+  c.labels[a] = "new" + std::to_string(c.created.size());
   c.created.push_back(a);
-  c.labels[a] = name;
   return a;
 }
 
