@@ -5,6 +5,9 @@
 # (version node MEX), libstdc++ and libgcc linked in statically, no RPATH, and
 # the host libraries libmx, libmex and libmat as its only non-system
 # dependencies. The host libraries are linked through stubs of our own.
+# In a sanitized build (TOOLBOX_SANITIZE) the sanitizer runtime lives in the
+# loading program, so the plug-in keeps its references to it undefined and
+# uses the program's C++ runtime: such plug-ins are for checking only.
 set(MEX_VERSION_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/../host/mex.map")
 
 function(add_mex name)
@@ -21,9 +24,11 @@ function(add_mex name)
     SKIP_BUILD_RPATH ON
     LINK_DEPENDS "${MEX_VERSION_SCRIPT}")
   target_link_options(${name} PRIVATE
-    -static-libstdc++ -static-libgcc
     "-Wl,--version-script=${MEX_VERSION_SCRIPT}"
     "-Wl,-soname,${name}.mexa64"
-    -Wl,--no-undefined -Wl,--gc-sections)
+    -Wl,--gc-sections)
+  if(NOT TOOLBOX_SANITIZE)
+    target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
+  endif()
   set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})
 endfunction()

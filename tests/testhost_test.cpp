@@ -6,6 +6,14 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESTHOST_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define TESTHOST_TEST_ASAN 1
+#endif
 
 namespace {
 
@@ -17,6 +25,19 @@ TEST(TestHostDeathTest, ReadingOrWritingPastAnArrayFaults) {
   testhost::Array b = testhost::makeArray(mxUINT8_CLASS, 5, 1);
   auto* q = static_cast<volatile unsigned char*>(testhost::realData(b.get()));
   EXPECT_DEATH((void)q[5], "");
+}
+
+TEST(TestHostDeathTest, ReadingBeforeAnArrayIsCaughtByAddressSanitizer) {
+#if defined(TESTHOST_TEST_ASAN)
+  testhost::Array a = testhost::makeDouble(3, 1, {1, 2, 3});
+  auto* p = static_cast<volatile double*>(testhost::realData(a.get()));
+  EXPECT_DEATH((void)p[-1], "use-after-poison");
+  testhost::Array b = testhost::makeArray(mxINT16_CLASS, 4, 1);
+  auto* q = static_cast<volatile short*>(testhost::realData(b.get()));
+  EXPECT_DEATH((void)q[-4], "use-after-poison");
+#else
+  GTEST_SKIP() << "only the guard page after an array faults without AddressSanitizer";
+#endif
 }
 
 TEST(TestHost, EmptyArraysHaveNoData) {
