@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a make target needs are present:
-#   scripts/deps.sh <group>...     groups: build test
+#   scripts/deps.sh <group>...     groups: build test fuzz
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -8,6 +8,9 @@ set -euo pipefail
 declare -A groups=(
   [build]="cmake ninja-build g++ make"
   [test]="libgtest-dev libbenchmark-dev binutils"
+  # make sanitize, make fuzz (clang with libFuzzer and the sanitizer runtimes;
+  # llvm for symbolized reports) and make memcheck (valgrind)
+  [fuzz]="clang libclang-rt-14-dev llvm valgrind"
 )
 
 want=()
