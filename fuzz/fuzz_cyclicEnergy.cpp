@@ -11,7 +11,7 @@ using namespace fuzz;
 namespace {
 
 const char kFn[] = "cyclicEnergy";
-constexpr std::size_t kMaxData = 4096;
+constexpr std::size_t kMaxData = kMaxElements;
 
 enum { IN_P, IN_RM, IN_IM, IN_M, IN_N, IN_NP };
 
@@ -100,7 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   Call c;
   c.nlhs = in.ConsumeBool() ? 0 : 1;
   counts(in, nrhs, c.nlhs);
-  Arg m = param(in, 2, -1, 24), n = param(in, 3, -1, 12), np = param(in, 2, -2, 16);
+  // Now and then a grid of more than 8192 points, which the core sums in
+  // several blocks of columns.
+  const bool big = pick(in, 0, 0, 31) == 31;
+  static const int bigRows[] = {1, 2, 3, 7, 64, 100, 1000, 4096, 8191, 8192, 8193};
+  const int rows = big ? in.PickValueInArray(bigRows) : 0;
+  Arg m = big ? param(in, rows, rows, rows) : param(in, 2, -1, 24);
+  Arg n = big ? param(in, 9000 / rows + 1, 9000 / rows + 1, 9000 / rows + 3) : param(in, 3, -1, 12);
+  Arg np = big ? param(in, 2, -2, 4) : param(in, 2, -2, 16);
   const Param pm = readParam(m), pn = readParam(n), pnp = readParam(np);
   const std::int64_t mv = pm.ok ? pm.v : 2, nv = pn.ok ? pn.v : 3;
   c.args.push_back(positions(in, mv * nv, mv, pnp.ok ? pnp.v : 2));
