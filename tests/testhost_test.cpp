@@ -55,10 +55,12 @@ TEST(TestHost, ErrorsLeaveNoHeapBehind) {
     EXPECT_FALSE(support::call("seqSpectrum", 1, none).ok);  // mexErrMsgTxt
     EXPECT_FALSE(support::call("seqSpectrum", 1, cell).ok);  // mexErrMsgIdAndTxt
   };
-  errors();  // loads the plug-in
+  for (int i = 0; i < 20; ++i) errors();  // loads the plug-in, fills malloc's caches
   const auto before = mallinfo2().uordblks;
   for (int i = 0; i < 200; ++i) errors();
-  EXPECT_EQ(mallinfo2().uordblks, before);
+  // A leaked message would be 400 blocks of 40 bytes or more; allow for the
+  // allocator's own bookkeeping.
+  EXPECT_LT(mallinfo2().uordblks, before + 4096);
 #else
   GTEST_SKIP() << "needs glibc's mallinfo2";
 #endif
