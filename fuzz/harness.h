@@ -337,11 +337,9 @@ inline const char* className(mxClassID c) {
   }
 }
 
-// Prints the call, what was expected and what happened, and aborts.
-[[noreturn]] inline void finding(const char* fn, const Call& c, const Outcomes& expected,
-                                 const testhost::CallResult& r, const std::string& what) {
-  std::fprintf(stderr, "\n=== %s: %s\n%s with nlhs = %d and %zu inputs:\n", fn, what.c_str(), fn,
-               c.nlhs, c.args.size());
+// Prints the call and the outcomes expected of it.
+inline void describe(const char* fn, const Call& c, const Outcomes& expected) {
+  std::fprintf(stderr, "%s with nlhs = %d and %zu inputs:\n", fn, c.nlhs, c.args.size());
   for (std::size_t i = 0; i < c.args.size(); ++i) {
     const Arg& a = c.args[i];
     std::fprintf(stderr, "  prhs[%zu]: %zux%zu %s%s%s%s", i, a.m, a.n, a.sparse ? "sparse " : "",
@@ -353,6 +351,13 @@ inline const char* className(mxClassID c) {
   std::fprintf(stderr, "expected:");
   if (expected.empty()) std::fprintf(stderr, " success");
   for (const std::string& e : expected) std::fprintf(stderr, " [%s]", e.c_str());
+}
+
+// Prints the call, what was expected and what happened, and aborts.
+[[noreturn]] inline void finding(const char* fn, const Call& c, const Outcomes& expected,
+                                 const testhost::CallResult& r, const std::string& what) {
+  std::fprintf(stderr, "\n=== %s: %s\n", fn, what.c_str());
+  describe(fn, c, expected);
   std::fprintf(stderr, "\ngot: %s", r.ok ? "success" : ("[" + r.id + "] " + r.message).c_str());
   std::fprintf(stderr, ", %zu arrays created, %zu scratch blocks left\n", r.arraysCreated,
                r.scratchLeft);
@@ -368,6 +373,11 @@ inline std::unique_ptr<testhost::CallResult> run(const char* fn, const Call& c,
   if (expected.empty() && (tooLarge || c.anyDataless())) {
     ++tally().notMade;
     return nullptr;
+  }
+  static const bool show = std::getenv("FUZZ_SHOW_CALLS") != nullptr;  // to replay a timeout
+  if (show) {
+    describe(fn, c, expected);
+    std::fprintf(stderr, "\n");
   }
   auto r = std::make_unique<testhost::CallResult>(plugin(fn).call(c.nlhs, c.inputs()));
   if (!r->violations.empty()) finding(fn, c, expected, *r, "host contract broken");

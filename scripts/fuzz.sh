@@ -6,7 +6,8 @@
 # named when something is found. Exits non-zero on any finding (crash, failed
 # check, sanitizer report, leak, timeout, out of memory).
 # --update-corpus afterwards minimizes the committed corpus together with the
-# new inputs (libFuzzer -merge=1) and replaces it.
+# new inputs (libFuzzer -merge=1) and replaces it, keeping the inputs of past
+# findings (regression-*) as they are.
 set -euo pipefail
 
 update=0
@@ -50,7 +51,7 @@ if [ "$update" -eq 1 ] && [ "$failed" -eq 0 ]; then
     mkdir -p "$fresh"
     "$build/fuzz/fuzz_$t" -merge=1 -max_len=4096 "$fresh" "$root/fuzz/corpus/$t" \
       "$work/$t/corpus" >"$work/$t/merge.log" 2>&1
-    rm -rf "$root/fuzz/corpus/$t"
+    find "$root/fuzz/corpus/$t" -type f ! -name 'regression-*' -delete
     mkdir -p "$root/fuzz/corpus/$t"
     cp "$fresh"/* "$root/fuzz/corpus/$t/"
     echo "corpus $t: $(ls "$root/fuzz/corpus/$t" | wc -l) files"
