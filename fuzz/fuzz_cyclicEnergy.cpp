@@ -42,7 +42,7 @@ Arg field(Provider& in, std::int64_t m, std::int64_t n) {
   switch (pick(in, 0, 0, 5)) {
     case 1: r = 1; c = cells; break;
     case 2: r = cells + in.ConsumeIntegralInRange<std::size_t>(1, 3); c = 1; break;
-    case 3: r = cells > 0 ? cells - in.ConsumeIntegralInRange<std::size_t>(1, cells < 3 ? cells : 3) : 0; c = 1; break;
+    case 3: r = fewer(in, cells); c = 1; break;
     case 4:
       r = in.ConsumeIntegralInRange<std::size_t>(0, 8);
       c = in.ConsumeIntegralInRange<std::size_t>(0, 8);

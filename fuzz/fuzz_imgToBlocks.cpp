@@ -25,7 +25,7 @@ Arg image(Provider& in, const blocks::Params& p) {
       m = in.ConsumeIntegralInRange<std::size_t>(0, 12);
       n = in.ConsumeIntegralInRange<std::size_t>(0, 12);
       break;
-    case 4: m = need > 0 ? need - in.ConsumeIntegralInRange<std::size_t>(1, need < 3 ? need : 3) : 0; n = 1; break;
+    case 4: m = fewer(in, need); n = 1; break;
     case 5: return hugeArray(in);
     default: break;
   }

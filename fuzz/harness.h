@@ -102,7 +102,10 @@ inline double special(Provider& in) {
 // scaled integers (for rounding), the special values and raw bit patterns;
 // only the integers and fractions that truncate to them if `plain`.
 inline double value(Provider& in, int lo, int hi, bool plain = false) {
-  if (plain) return pick(in, lo, lo, hi) + (in.ConsumeBool() ? in.ConsumeIntegralInRange<int>(0, 7) / 8.0 : 0.0);
+  if (plain) {
+    const int k = pick(in, lo, lo, hi);
+    return in.ConsumeBool() ? k + in.ConsumeIntegralInRange<int>(0, 7) / 8.0 : k;
+  }
   switch (in.ConsumeIntegralInRange<int>(0, 9)) {
     case 6: return pick(in, lo, lo, hi) + in.ConsumeIntegralInRange<int>(-7, 7) / 8.0;
     case 7: return std::ldexp(static_cast<double>(in.ConsumeIntegral<std::int16_t>()),
@@ -138,7 +141,7 @@ void fillTyped(Provider& in, Arg& a, int lo, int hi, bool plain) {
   T* data = static_cast<T*>(testhost::realData(a.array.get()));
   for (std::size_t i = 0; i < a.numel(); ++i) {
     T v{};
-    if (std::is_same_v<T, double>) {
+    if constexpr (std::is_same_v<T, double>) {
       const double d = value(in, lo, hi, plain);
       std::memcpy(&v, &d, sizeof v);
     } else if (!plain && in.ConsumeBool()) {
@@ -147,7 +150,8 @@ void fillTyped(Provider& in, Arg& a, int lo, int hi, bool plain) {
     } else if constexpr (std::is_floating_point_v<T>) {
       v = static_cast<T>(pick(in, lo, lo, hi));
     } else {  // a small integer, clamped to the type
-      const long long least = std::is_signed_v<T> ? static_cast<long long>(std::numeric_limits<T>::min()) : 0;
+      const long long least =
+          std::is_signed_v<T> ? static_cast<long long>(std::numeric_limits<T>::min()) : 0;
       const long long most = sizeof(T) >= 8 ? std::numeric_limits<long long>::max()
                                             : static_cast<long long>(std::numeric_limits<T>::max());
       const long long k = pick(in, lo, lo, hi);
@@ -235,10 +239,16 @@ inline Arg data(Provider& in, std::size_t m, std::size_t n, int lo, int hi, bool
                                       mxLOGICAL_CLASS};
   const int kind = in.ConsumeIntegralInRange<int>(0, 19);
   if (kind < 12) return full(in, mxDOUBLE_CLASS, m, n, false, lo, hi, plain);
-  if (kind < 16) return full(in, in.PickValueInArray(numeric), m, n, in.ConsumeBool(), lo, hi, plain);
+  if (kind < 16)
+    return full(in, in.PickValueInArray(numeric), m, n, in.ConsumeBool(), lo, hi, plain);
   if (kind == 16) return full(in, mxDOUBLE_CLASS, m, n, true, lo, hi, plain);
   if (kind == 17) return sparse(in, m, n);
   return full(in, kind == 18 ? mxCHAR_CLASS : mxCELL_CLASS, m, n, false, lo, hi);
+}
+
+// An element count 1 to 3 below n (0 for n = 0): an array just too short.
+inline std::size_t fewer(Provider& in, std::size_t n) {
+  return n == 0 ? 0 : n - in.ConsumeIntegralInRange<std::size_t>(1, n < 3 ? n : 3);
 }
 
 // An array without data whose size crosses a limit: one dimension around
