@@ -8,14 +8,22 @@
 # scripts/cross.sh in build-win32, build-win64 and build-maci64. `make` and
 # `make test` skip a cross platform whose compilers cannot be installed, saying
 # why; `make win32`, `make win64` and `make maci64` insist.
+#
+# The checking runs: `make sanitize` (the suite under ASan+UBSan), `make fuzz`
+# (every fuzz target for FUZZ_SECONDS seconds), `make memcheck` (the suite
+# under valgrind).
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_OUT ?= demo_output
 OCTAVE_CLI ?= octave-cli
 PLATFORMS = win32 win64 maci64
+# The sanitized build (clang), with its own plug-in folder.
+SAN_BUILD ?= build-sanitize
+FUZZ_SECONDS ?= 60
 
-.PHONY: all mex cross $(PLATFORMS) test bench octave octave-pkg demo clean configure
+.PHONY: all mex cross $(PLATFORMS) test bench octave octave-pkg demo clean configure \
+        sanitize-configure sanitize fuzz fuzz-corpus memcheck
 
 all: mex cross
 
@@ -57,5 +65,32 @@ demo: octave
 	$(OCTAVE_CLI) --norc --no-history --quiet --no-window-system \
 	  --eval "addpath ('dist/octave', 'demo'); bwdemo ('$(DEMO_OUT)');"
 
+sanitize-configure:
+	@scripts/deps.sh build test fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTOOLBOX_FUZZ=ON -DTOOLBOX_BENCH=OFF -DTOOLBOX_DIST_DIR=$(abspath $(SAN_BUILD))/dist/glnxa64 \
+	  $(CMAKE_FLAGS) >/dev/null
+
+# The whole suite, and every committed fuzz input, under ASan+UBSan.
+sanitize: sanitize-configure
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+fuzz: sanitize-configure
+	cmake --build $(SAN_BUILD) -j $(JOBS) --target fuzzers
+	scripts/fuzz.sh $(SAN_BUILD) $(FUZZ_SECONDS)
+
+# Fuzzes, then minimizes fuzz/corpus/ together with what was found.
+fuzz-corpus: sanitize-configure
+	cmake --build $(SAN_BUILD) -j $(JOBS) --target fuzzers
+	scripts/fuzz.sh --update-corpus $(SAN_BUILD) $(FUZZ_SECONDS)
+
+# valgrind comes first: the test host is configured for it when it is there.
+memcheck:
+	@scripts/deps.sh fuzz
+	@$(MAKE) --no-print-directory configure
+	cmake --build $(BUILD) -j $(JOBS)
+	scripts/memcheck.sh $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(PLATFORMS:%=build-%) dist $(DEMO_OUT)
+	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) dist $(DEMO_OUT)

@@ -79,6 +79,8 @@ Grid makeGrid(const GridParams& p);
 // grid rows 0 .. fullRows - 1 of grid column c.
 template <class Visit, class FullRun>
 void forEachBlockOrRun(const Grid& g, Visit&& visit, FullRun&& fullRun) {
+  // No block: the grid may still have up to 2^30 empty grid columns (N1 = 0).
+  if (g.blockCount == 0) return;
   std::int32_t k = 0;
   if (g.hasTopBand())
     for (std::int32_t c = 0; c < g.mainCols; ++c) visit(k++, g.topBand(), g.mainCol(c));

@@ -15,6 +15,10 @@
 #            _mexFunction, loading libmx, libmex and libmat from @loader_path.
 #            Only the plug-ins named in TOOLBOX_MACOS_PLUGINS are built there.
 #
+# In a sanitized build (TOOLBOX_SANITIZE) the sanitizer runtime lives in the
+# loading program, so a Linux plug-in keeps its references to it undefined and
+# uses the program's C++ runtime: such plug-ins are for checking only.
+#
 # Every plug-in is added to the global property TOOLBOX_MEX_TARGETS.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(TOOLBOX_PLATFORM win32)
@@ -80,10 +84,12 @@ function(add_mex name)
       SKIP_BUILD_RPATH ON
       LINK_DEPENDS "${MEX_VERSION_SCRIPT}")
     target_link_options(${name} PRIVATE
-      -static-libstdc++ -static-libgcc
       "-Wl,--version-script=${MEX_VERSION_SCRIPT}"
       "-Wl,-soname,${name}.mexa64"
-      -Wl,--no-undefined -Wl,--gc-sections)
+      -Wl,--gc-sections)
+    if(NOT TOOLBOX_SANITIZE)
+      target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
+    endif()
   endif()
   if(NOT excluded)
     set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})

@@ -4,7 +4,8 @@
 # groups: build, test (the Linux build), octave (GNU Octave and mkoctfile),
 # mingw (Windows cross compilers), wine (runs the Windows tests; 32-bit Wine
 # needs the i386 architecture), windows (mingw and wine), macos (clang and lld
-# for the macOS bundle).
+# for the macOS bundle), fuzz (clang, libFuzzer, the sanitizer runtimes and
+# valgrind for make sanitize, make fuzz and make memcheck).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -18,6 +19,9 @@ declare -A groups=(
   [wine]="wine wine64 wine32:i386"
   [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"
   [macos]="clang lld llvm"
+  # make sanitize, make fuzz (clang with libFuzzer and the sanitizer runtimes;
+  # llvm for symbolized reports) and make memcheck (valgrind)
+  [fuzz]="clang libclang-rt-14-dev llvm valgrind"
 )
 
 want=()

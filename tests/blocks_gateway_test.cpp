@@ -286,6 +286,11 @@ TEST(BlockGateways, EveryBitPatternArrivesUnchanged) {
 // they found them.
 TEST(BlockGateways, ParametersTruncateUnderEveryRoundingMode) {
   const std::vector<double> want = reference::imgToBlocks(numbered(30), {3, 2, 6, 5, 2, 1});
+  // The arguments are made before the rounding mode changes: converting an
+  // index to double can itself give -0 when rounding down.
+  const Args cut = cutArgs(image(6, 5), 3.5, 2.5, 6.9, 5.2, 2.9, 1.9);
+  const Args paste = cutArgs(image(6, 9), 3.5, 2.5, 6.9, 5.2, 2.9, 1.9);
+  const Args none = cutArgs(makeDouble(0, 0), 3, 2, -0.5, 5, 1, 1);
   for (int precision : {64, 53}) {
     support::X87Precision unit(precision);
     for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
@@ -293,9 +298,9 @@ TEST(BlockGateways, ParametersTruncateUnderEveryRoundingMode) {
       const unsigned controlWord = support::x87ControlWord();
       // Rounded to nearest, 2.9 would fail the start-point rule; rounded up,
       // 1.9 would too; rounded down, N1 = -0.5 would be negative.
-      const auto r = call("imgToBlocks", 1, cutArgs(image(6, 5), 3.5, 2.5, 6.9, 5.2, 2.9, 1.9));
-      const auto back = call("blocksToImg", 1, cutArgs(image(6, 9), 3.5, 2.5, 6.9, 5.2, 2.9, 1.9));
-      const auto empty = call("imgToBlocks", 1, cutArgs(makeDouble(0, 0), 3, 2, -0.5, 5, 1, 1));
+      const auto r = call("imgToBlocks", 1, cut);
+      const auto back = call("blocksToImg", 1, paste);
+      const auto empty = call("imgToBlocks", 1, none);
       const int modeAfter = std::fegetround();
       const unsigned controlWordAfter = support::x87ControlWord();
       std::fesetround(FE_TONEAREST);

@@ -5,6 +5,20 @@
 #include <cstdlib>
 #include <cstring>
 
+// In an AddressSanitizer build the bytes in front of each block are poisoned
+// as well, so that a read or write before the start of an array is caught too.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESTHOST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(TESTHOST_ASAN)
+#define TESTHOST_ASAN 1
+#endif
+#if defined(TESTHOST_ASAN)
+#include <sanitizer/asan_interface.h>
+#endif
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -73,6 +87,9 @@ Guarded guardedAlloc(std::size_t bytes) {
   g.base = base;
   g.mapped = mapped;
   g.data = static_cast<char*>(base) + dataBytes - bytes;
+#if defined(TESTHOST_ASAN)
+  ASAN_POISON_MEMORY_REGION(base, dataBytes - bytes);
+#endif
   return g;
 }
 
@@ -86,6 +103,9 @@ void guardedFree(const Guarded& g) {
 #endif
     return;
   }
+#if defined(TESTHOST_ASAN)
+  ASAN_UNPOISON_MEMORY_REGION(g.base, g.mapped);  // the next mapping here starts clean
+#endif
 #if defined(_WIN32)
   VirtualFree(g.base, 0, MEM_RELEASE);
 #else

@@ -1,4 +1,5 @@
-// Page-guarded memory: each block ends exactly at an inaccessible page.
+// Page-guarded memory: each block ends exactly at an inaccessible page. Under
+// AddressSanitizer the bytes in front of the block are poisoned too.
 #ifndef TOOLBOX_TESTHOST_MEMORY_H
 #define TOOLBOX_TESTHOST_MEMORY_H
 

@@ -17,7 +17,7 @@ extern "C" {
 
 TESTHOST_API void mexErrMsgTxt(const char* message) {
   testhost::detail::logCall("mexErrMsgTxt");
-  testhost::detail::raise("", message ? message : "");
+  testhost::detail::raise("", message ? message : "");  // no C++ temporaries: see raise()
 }
 
 TESTHOST_API void mexErrMsgIdAndTxt(const char* id, const char* format, ...) {
