@@ -16,6 +16,13 @@ constexpr int W = 4, LB = 2, RMAX = 3;
 using V = __m256d;
 
 inline V load(const double* p) { return _mm256_loadu_pd(p); }
+// Non-temporal stores of v and of its halves, to addresses aligned to their size.
+inline void stream(double* p, V v) { _mm256_stream_pd(p, v); }
+inline void streamLow(double* p, V v) { _mm_stream_pd(p, _mm256_castpd256_pd128(v)); }
+inline void streamHigh(double* p, V v) { _mm_stream_pd(p, _mm256_extractf128_pd(v, 1)); }
+// The low and the high half of v, to memory.
+inline void storeLow(double* p, V v) { _mm_storeu_pd(p, _mm256_castpd256_pd128(v)); }
+inline void storeHigh(double* p, V v) { _mm_storeu_pd(p, _mm256_extractf128_pd(v, 1)); }
 inline void store(double* p, V v) { _mm256_storeu_pd(p, v); }
 inline V loadFirst(const double* p, std::ptrdiff_t n) {
   const __m256i lanes = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));

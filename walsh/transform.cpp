@@ -102,7 +102,7 @@ void transformColumns(const double* A, std::int32_t M, std::int32_t N, double* W
                       cpu::Isa isa) {
   const kernels::ColumnsFn columns = kernelFor(isa);
   const std::int32_t k = stageCount(M);
-  if (columns && columns(A, M, N, W, k)) {
+  if (columns && columns(A, M, N, W, k, scratch.current, scratch.next)) {
     // Each merge stage of each column swaps the buffers' roles.
     if (k > 1 && (std::int64_t{N} * (k - 1)) % 2 == 1) std::swap(scratch.current, scratch.next);
     return;

@@ -46,9 +46,8 @@ template <class T>
 void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch);
 
 // The same on a chosen code path (one the processor supports). The vector
-// paths compute the same bits with W as working memory; they leave the two
-// buffers' contents alone but hand over their roles exactly as the
-// step-by-step transform does.
+// paths compute the same bits with W and the buffers as working memory, and
+// hand over the buffers' roles exactly as the step-by-step transform does.
 void transformColumns(const double* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch,
                       cpu::Isa isa);
 
