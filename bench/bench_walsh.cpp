@@ -101,13 +101,14 @@ void SmallCalls(benchmark::State& state, bool reference) {
 
 std::string args(std::int64_t M, std::int64_t N) { return std::to_string(M) + "/" + std::to_string(N); }
 
-// Memory passes of the long-column schedule: the first pass reads the input
-// and writes the output in slot order; the rest of the stages run on blocks of
-// L/16 values, each block read and written once more while it fits the L2
-// cache, with one more pass over memory for every 16-fold split before then.
+// Passes over memory of the long-column schedule: the first reads the input
+// and writes the scratch buffer, finishing blocks of L/16 values in cache;
+// the last reads the scratch buffer and writes the output. A block above
+// 1 MiB (2^17 doubles) leaves the L2 cache and costs one more pass, once per
+// 16-fold split until the blocks fit.
 int memoryPasses(int k) {
   int passes = 2;
-  for (int block = k - 4; block > 17; block -= 4) ++passes;  // 2^17 doubles: 1 MiB
+  for (int block = k - 4; block > 17; block -= 4) ++passes;
   return passes;
 }
 

@@ -67,6 +67,18 @@ inline void transpose(V (&r)[W]) {
   r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
 }
 
+// Stores the transpose of r: element c of r[j] goes to base[c * stride + j].
+// Only pairs of rows are interleaved; 128-bit halves go out separately.
+inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
+  for (int g = 0; g < W; g += 2) {
+    const V t0 = _mm256_unpacklo_pd(r[g], r[g + 1]), t1 = _mm256_unpackhi_pd(r[g], r[g + 1]);
+    storeLow(base + g, t0);                // column 0
+    storeLow(base + stride + g, t1);       // column 1
+    storeHigh(base + 2 * stride + g, t0);  // column 2
+    storeHigh(base + 3 * stride + g, t1);  // column 3
+  }
+}
+
 #include "walsh/kernels_x86.inc"
 
 }  // namespace walsh::kernels::avx2

@@ -88,6 +88,24 @@ inline void transpose(V (&r)[W]) {
   r[7] = _mm512_shuffle_f64x2(u[3], u[7], 0xDD);
 }
 
+// Stores the transpose of r: element c of r[j] goes to base[c * stride + j].
+// Each group of four rows is transposed within 256-bit halves only; the
+// halves go out separately.
+inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
+  const __m512i lo = _mm512_setr_epi64(0, 1, 8, 9, 4, 5, 12, 13), hi = _mm512_setr_epi64(2, 3, 10, 11, 6, 7, 14, 15);
+  for (int g = 0; g < W; g += 4) {
+    const V t0 = _mm512_unpacklo_pd(r[g], r[g + 1]), t1 = _mm512_unpackhi_pd(r[g], r[g + 1]);
+    const V t2 = _mm512_unpacklo_pd(r[g + 2], r[g + 3]), t3 = _mm512_unpackhi_pd(r[g + 2], r[g + 3]);
+    // x[d]: rows g .. g+3 of column d (low half) and of column d + 4 (high half).
+    const V x[4] = {_mm512_permutex2var_pd(t0, lo, t2), _mm512_permutex2var_pd(t1, lo, t3),
+                    _mm512_permutex2var_pd(t0, hi, t2), _mm512_permutex2var_pd(t1, hi, t3)};
+    for (int d = 0; d < 4; ++d) {
+      storeLow(base + d * stride + g, x[d]);
+      storeHigh(base + (d + 4) * stride + g, x[d]);
+    }
+  }
+}
+
 #include "walsh/kernels_x86.inc"
 
 }  // namespace walsh::kernels::avx512
