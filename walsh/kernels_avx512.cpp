@@ -11,8 +11,10 @@
 
 // GCC 12's shuffle intrinsics start from _mm512_undefined_pd(), which its own
 // uninitialized-use analysis reports once inlined.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace walsh::kernels::avx512 {
 namespace {
