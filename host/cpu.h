@@ -1,28 +1,54 @@
 // Instruction sets the kernels have code paths for, and which of them the
-// running processor supports. Cores take an Isa argument so that tests can run
-// every path; plug-ins pass bestIsa().
+// running processor and operating system support. Cores take an Isa argument
+// so that tests can run every path; plug-ins pass bestIsa().
+//
+// Detection reads cpuid and xgetbv directly, so a plug-in needs no runtime
+// library for it on any platform.
 #ifndef TOOLBOX_HOST_CPU_H
 #define TOOLBOX_HOST_CPU_H
+
+#include <cstdint>
+
+#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
+#define TOOLBOX_X86_SIMD 1
+#include <cpuid.h>
+#else
+#define TOOLBOX_X86_SIMD 0
+#endif
 
 namespace cpu {
 
 enum class Isa { scalar, avx2, avx512 };
 
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
-#define TOOLBOX_X86_SIMD 1
+#if TOOLBOX_X86_SIMD
+namespace detail {
 
-inline bool supports(Isa isa) {
-  switch (isa) {
-    case Isa::scalar: return true;
-    case Isa::avx2: return __builtin_cpu_supports("avx2");
-    case Isa::avx512:
-      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-             __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
-  }
-  return false;
+// Register state the operating system saves on a context switch (XCR0).
+inline std::uint64_t enabledState() {
+  std::uint32_t lo, hi;
+  __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+  return (std::uint64_t{hi} << 32) | lo;
 }
+
+inline bool has(Isa isa) {
+  unsigned a, b, c, d;
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+  const bool osxsave = c & (1u << 27), avx = c & (1u << 28);
+  if (!osxsave || !avx) return false;
+  const std::uint64_t state = enabledState();
+  if ((state & 0x6) != 0x6) return false;  // SSE and AVX registers
+  if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+  const bool avx2 = b & (1u << 5);
+  if (isa == Isa::avx2) return avx2;
+  // AVX-512 F, DQ, BW, VL and the opmask and upper-register state.
+  const std::uint32_t avx512 = (1u << 16) | (1u << 17) | (1u << 30) | (1u << 31);
+  return avx2 && (b & avx512) == avx512 && (state & 0xe0) == 0xe0;
+}
+
+}  // namespace detail
+
+inline bool supports(Isa isa) { return isa == Isa::scalar || detail::has(isa); }
 #else
-#define TOOLBOX_X86_SIMD 0
 inline bool supports(Isa isa) { return isa == Isa::scalar; }
 #endif
 

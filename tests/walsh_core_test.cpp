@@ -1,6 +1,7 @@
-// The transform core, called directly: against the step-by-step reference bit
-// for bit, against the definition through the sequency-ordered Hadamard matrix,
-// and the pair stage's overflow case against exact integer arithmetic.
+// The transform core, called directly: every code path (portable, AVX2,
+// AVX-512) against the step-by-step reference bit for bit, against the
+// definition through the sequency-ordered Hadamard matrix, and the pair
+// stage's overflow case against exact integer arithmetic.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "reference/walsh_reference.h"
+#include "host/cpu.h"
 #include "support.h"
 #include "walsh/transform.h"
 
@@ -52,29 +54,71 @@ struct Result {
   int finalBuffer;  // which scratch buffer holds the current role afterwards
 };
 
-// Runs the core on A (M by N), with scratch full of NaN and guard entries after
-// the L entries of each buffer and after W.
+// Runs the core on A (M by N) on one code path, with scratch full of NaN and
+// guard entries after the L entries of each buffer and around W. A and W
+// start `shift` doubles past a 64-byte boundary.
 template <class T>
-Result transform(const std::vector<T>& A, std::int32_t M, std::int32_t N) {
+Result transform(const std::vector<T>& A, std::int32_t M, std::int32_t N,
+                 cpu::Isa isa = cpu::bestIsa(), std::size_t shift = 0) {
   const std::int32_t L = walsh::paddedLength(M);
   std::vector<double> buffers[2] = {std::vector<double>(L + 4, nanWithPayload(77)),
                                     std::vector<double>(L + 4, nanWithPayload(78))};
   for (auto& b : buffers)
     for (std::int32_t i = L; i < L + 4; ++i) b[i] = kGuard;
-  std::vector<double> W(static_cast<std::size_t>(L) * N + 4, kGuard);
+  auto aligned = [](auto* p) {
+    const std::uintptr_t u = reinterpret_cast<std::uintptr_t>(p);
+    return p + (64 - u % 64) % 64 / sizeof(*p);
+  };
+  std::vector<T> in(A.size() + shift + 64 / sizeof(T));
+  T* a = aligned(in.data()) + shift;
+  std::copy(A.begin(), A.end(), a);
+  const std::size_t size = static_cast<std::size_t>(L) * N;
+  std::vector<double> out(size + shift + 8 + 4, kGuard);
+  double* start = aligned(out.data());
+  double* W = start + shift;
   walsh::Scratch s{buffers[0].data(), buffers[1].data()};
-  walsh::transformColumns(A.data(), M, N, W.data(), s);
+  if constexpr (std::is_same_v<T, double>)
+    walsh::transformColumns(a, M, N, W, s, isa);
+  else
+    walsh::transformColumns(a, M, N, W, s);
   for (const auto& b : buffers)
     for (std::int32_t i = L; i < L + 4; ++i) EXPECT_EQ(b[i], kGuard) << "scratch written past L";
-  for (std::size_t i = W.size() - 4; i < W.size(); ++i) EXPECT_EQ(W[i], kGuard) << "W written past L*N";
+  for (double* g = out.data(); g < W; ++g) EXPECT_EQ(*g, kGuard) << "W written before its start";
+  for (double* g = W + size; g < out.data() + out.size(); ++g) EXPECT_EQ(*g, kGuard) << "W written past L*N";
   EXPECT_NE(s.current, s.next);
-  W.resize(W.size() - 4);
-  return {W, s.current == buffers[0].data() ? 0 : 1};
+  return {std::vector<double>(W, W + size), s.current == buffers[0].data() ? 0 : 1};
 }
 
-std::vector<double> spectrum(const std::vector<double>& A, std::int32_t M, std::int32_t N) {
-  return transform(A, M, N).W;
+std::vector<double> spectrum(const std::vector<double>& A, std::int32_t M, std::int32_t N,
+                             cpu::Isa isa = cpu::bestIsa()) {
+  return transform(A, M, N, isa).W;
 }
+
+// Tests of this fixture run once per code path; paths the processor lacks are
+// skipped.
+class WalshPath : public ::testing::TestWithParam<cpu::Isa> {
+ protected:
+  void SetUp() override {
+    if (!cpu::supports(isa())) GTEST_SKIP() << cpu::name(isa()) << " not supported by this processor";
+  }
+  cpu::Isa isa() const { return GetParam(); }
+  std::vector<double> spectrum(const std::vector<double>& A, std::int32_t M, std::int32_t N) const {
+    return ::spectrum(A, M, N, isa());
+  }
+  // Bit for bit against the reference, buffer roles included.
+  ::testing::AssertionResult matches(const std::vector<double>& A, std::int32_t M, std::int32_t N,
+                                     std::size_t shift = 0) const {
+    int finalBuffer = 0;
+    const std::vector<double> want = reference::seqSpectrum(A, M, N, &finalBuffer);
+    const Result got = transform(A, M, N, isa(), shift);
+    if (got.W.size() != want.size() ||
+        (!want.empty() && std::memcmp(got.W.data(), want.data(), want.size() * sizeof(double)) != 0))
+      return sameBits(got.W, want) << " (M = " << M << ", N = " << N << ", shift " << shift << ")";
+    if (got.finalBuffer != finalBuffer)
+      return ::testing::AssertionFailure() << "buffer roles (M = " << M << ", N = " << N << ")";
+    return ::testing::AssertionSuccess();
+  }
+};
 
 // Column values of four kinds, chosen by column: small dyadic numbers; any
 // finite magnitude from subnormal to huge; those with NaN, infinities, signed
@@ -128,7 +172,7 @@ TEST(WalshPaddedLength, SmallestPowerOfTwoNotBelowM) {
   EXPECT_EQ(walsh::paddedLength(walsh::kMaxRows), 1 << 30);
 }
 
-TEST(WalshCore, WorkedExamples) {
+TEST_P(WalshPath, WorkedExamples) {
   EXPECT_TRUE(sameBits(spectrum({1, 2, 3}, 3, 1), {1.5, 0, -1, 0.5}));
   EXPECT_TRUE(sameBits(spectrum({1, 2, 3, 4, 5, 6, 7, 8}, 8, 1), {4.5, -2, 0, -1, 0, 0, 0, -0.5}));
   // (a, b) -> ((a + b)/2, ((a + b) - 2b)/2), which is not (a - b)/2 here.
@@ -137,7 +181,7 @@ TEST(WalshCore, WorkedExamples) {
   EXPECT_NE(bits(spectrum({1, 0.75 * e}, 2, 1)[1]), bits((1 - 0.75 * e) / 2));
 }
 
-TEST(WalshCore, OneRowIsTheInputAndNoRowsGiveZeros) {
+TEST_P(WalshPath, OneRowIsTheInputAndNoRowsGiveZeros) {
   const std::vector<double> row = {1.5, -0.0, nanWithPayload(5), -kInf, 4.9e-324, DBL_MAX};
   EXPECT_TRUE(sameBits(spectrum(row, 1, 6), row));
   EXPECT_TRUE(sameBits(spectrum({}, 0, 4), {0, 0, 0, 0}));
@@ -196,16 +240,17 @@ TEST(WalshCore, PairDifferenceWithHugeSecondValue) {
 
 // A NaN reaches every output it feeds with its payload and sign intact, as
 // long as it meets no other NaN.
-TEST(WalshCore, NaNPayloadsPropagate) {
+TEST_P(WalshPath, NaNPayloadsPropagate) {
   std::mt19937_64 rng(8);
-  for (std::int32_t M : {2, 3, 8, 13, 64, 1000}) {
-    std::vector<double> A(static_cast<std::size_t>(M) * 3);
+  const std::int32_t N = 11;  // a batch of columns and single ones
+  for (std::int32_t M : {2, 3, 8, 13, 64, 1000, 3000}) {
+    std::vector<double> A(static_cast<std::size_t>(M) * N);
     for (double& v : A) v = std::ldexp(static_cast<double>(static_cast<int>(rng() % 2001) - 1000), -5);
-    for (std::int32_t c = 0; c < 3; ++c) A[c * M + rng() % M] = nanWithPayload(rng(), c == 1);
-    const std::vector<double> W = spectrum(A, M, 3);
-    ASSERT_TRUE(sameBits(W, reference::seqSpectrum(A, M, 3))) << M;
+    for (std::int32_t c = 0; c < N; ++c) A[c * M + rng() % M] = nanWithPayload(rng(), c % 2 == 1);
+    const std::vector<double> W = spectrum(A, M, N);
+    ASSERT_TRUE(sameBits(W, reference::seqSpectrum(A, M, N))) << M;
     const std::int32_t L = walsh::paddedLength(M);
-    for (std::int32_t c = 0; c < 3; ++c) {
+    for (std::int32_t c = 0; c < N; ++c) {
       const double nan = *std::find_if(A.begin() + c * M, A.begin() + (c + 1) * M,
                                        [](double v) { return v != v; });
       for (std::int32_t r = 0; r < L; ++r)  // every output depends on every input
@@ -214,26 +259,38 @@ TEST(WalshCore, NaNPayloadsPropagate) {
   }
 }
 
-TEST(WalshCore, MatchesReferenceForEveryRowCountUpTo5000) {
+TEST_P(WalshPath, MatchesReferenceForEveryRowCountUpTo5000) {
   std::mt19937_64 rng(1);
   for (std::int32_t M = 0; M <= 5000; M += kSweepStep) {
     const std::int32_t N = 1 + M % 4;
-    const std::vector<double> A = randomColumns(rng, M, N, M);
-    int finalBuffer = 0;
-    const std::vector<double> want = reference::seqSpectrum(A, M, N, &finalBuffer);
-    const Result got = transform(A, M, N);
-    ASSERT_EQ(got.W.size(), want.size());
-    ASSERT_EQ(std::memcmp(got.W.data(), want.data(), want.size() * sizeof(double)), 0) << "M = " << M;
-    ASSERT_EQ(got.finalBuffer, finalBuffer) << "M = " << M;
+    ASSERT_TRUE(matches(randomColumns(rng, M, N, M), M, N));
   }
 }
 
-TEST(WalshCore, MatchesReferenceForPowersOfTwoAndManyColumnCounts) {
+// Enough columns for whole batches, with every count of columns left over.
+TEST_P(WalshPath, MatchesReferenceForBatchesOfColumns) {
+  std::mt19937_64 rng(9);
+  for (std::int32_t M = 0; M <= 2100; ++M) {
+    const std::int32_t N = 8 + M % 13;
+    ASSERT_TRUE(matches(randomColumns(rng, M, N, M), M, N));
+  }
+}
+
+TEST_P(WalshPath, MatchesReferenceForPowersOfTwoAndManyColumnCounts) {
   std::mt19937_64 rng(2);
   for (int j = 0; j <= 16; ++j) {
     for (std::int32_t M : {(1 << j) - 1, 1 << j, (1 << j) + 1}) {
-      const std::vector<double> A = randomColumns(rng, M, 4);
-      ASSERT_TRUE(sameBits(spectrum(A, M, 4), reference::seqSpectrum(A, M, 4))) << "M = " << M;
+      ASSERT_TRUE(matches(randomColumns(rng, M, 4), M, 4));
+      if (j <= 13) {
+        ASSERT_TRUE(matches(randomColumns(rng, M, 9, j), M, 9));
+      }
+    }
+  }
+  // Long columns take the deepest cache blocking; aligned outputs from 2^18
+  // rows on are written with non-temporal stores.
+  for (std::int32_t M : {(1 << 18) - 3, (1 << 20) + 1}) {
+    for (std::size_t shift : {0, 3}) {
+      ASSERT_TRUE(matches(randomColumns(rng, M, 2, 0), M, 2, shift));  // no NaN to hide errors
     }
   }
   // The buffer roles carry over between columns: the stage count's parity and
@@ -241,15 +298,39 @@ TEST(WalshCore, MatchesReferenceForPowersOfTwoAndManyColumnCounts) {
   for (std::int32_t M : {0, 1, 2, 3, 4, 5, 8, 100, 129}) {
     for (std::int32_t N : {0, 1, 2, 3, 4, 5, 7, 8, 16, 33, 100}) {
       const std::vector<double> A = randomColumns(rng, M, N, N);
-      int finalBuffer = 0;
-      const std::vector<double> want = reference::seqSpectrum(A, M, N, &finalBuffer);
-      const Result got = transform(A, M, N);
-      ASSERT_TRUE(sameBits(got.W, want)) << "M = " << M << ", N = " << N;
+      ASSERT_TRUE(matches(A, M, N));
       const std::int32_t k = walsh::stageCount(M);
-      ASSERT_EQ(got.finalBuffer, k > 1 ? (N * (k - 1)) % 2 : 0) << "M = " << M << ", N = " << N;
-      ASSERT_EQ(got.finalBuffer, finalBuffer);
+      ASSERT_EQ(transform(A, M, N, isa()).finalBuffer, k > 1 ? (N * (k - 1)) % 2 : 0)
+          << "M = " << M << ", N = " << N;
     }
   }
+}
+
+// One second value above DBL_MAX/2 among ordinary ones, at every odd row in
+// turn: its pair needs 2*(0.5*sum - b) while all other pairs of the same
+// vectors take sum - 2b.
+TEST_P(WalshPath, OneHugeSecondValueAmongOrdinaryOnes) {
+  std::mt19937_64 rng(10);
+  for (int k = 1; k <= 8; ++k) {
+    const std::int32_t L = 1 << k, N = 17;
+    for (std::int32_t row = 1; row < L; row += 2) {
+      std::vector<double> A = randomColumns(rng, L, N, 0);
+      for (std::int32_t c = 0; c < N; ++c) {
+        const std::int32_t r = c % 3 == 0 ? row : 1 + 2 * static_cast<std::int32_t>(rng() % (L / 2));
+        A[c * L + r] = (c & 1 ? -1 : 1) * std::ldexp(1.0 + std::ldexp(static_cast<double>(rng() % 1000), -12), 1023);
+        if (c % 4 == 1) A[c * L + r - 1] = -A[c * L + r];  // a - ... cancels exactly
+      }
+      ASSERT_TRUE(matches(A, L, N)) << "row " << row;
+    }
+  }
+}
+
+// Any alignment of input and output.
+TEST_P(WalshPath, AnyAlignment) {
+  std::mt19937_64 rng(11);
+  for (std::size_t shift = 0; shift < 8; ++shift)
+    for (std::int32_t M : {5, 8, 16, 100, 1024, 4097})
+      ASSERT_TRUE(matches(randomColumns(rng, M, 9, static_cast<int>(shift)), M, 9, shift));
 }
 
 // Values of every element class convert exactly as static_cast<double> does.
@@ -295,7 +376,7 @@ int hadamard(std::uint32_t r, std::uint32_t i, int k) {
   return __builtin_popcount(i & reverseBits(r ^ (r >> 1), k)) % 2 ? -1 : 1;
 }
 
-TEST(WalshCore, IsTheSequencyOrderedHadamardTransform) {
+TEST_P(WalshPath, IsTheSequencyOrderedHadamardTransform) {
   std::mt19937_64 rng(5);
   for (int k = 0; k <= 10; ++k) {
     const std::uint32_t L = 1u << k;
@@ -397,5 +478,9 @@ TEST(WalshDataFlow, AnyScheduleOfTheSameOperandPairsGivesTheSameBits) {
   volatile double x = 1.5;
   EXPECT_NE(bits(x - x), bits(-(x - x)));
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, WalshPath,
+                         ::testing::Values(cpu::Isa::scalar, cpu::Isa::avx2, cpu::Isa::avx512),
+                         [](const ::testing::TestParamInfo<cpu::Isa>& info) { return cpu::name(info.param); });
 
 }  // namespace

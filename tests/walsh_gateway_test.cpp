@@ -70,11 +70,13 @@ TEST(SeqSpectrum, WorkedExamplesAndNoOutputRequested) {
   EXPECT_TRUE(sameBits(output(r), {4.5, -2, 0, -1, 0, 0, 0, -0.5}));
 }
 
+// Input data end right before a guard page: sizes whose last rows fill part
+// of a vector, alone and in batches of columns.
 TEST(SeqSpectrum, MatchesReference) {
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
-  for (std::size_t M : {2u, 5u, 37u, 64u, 1000u}) {
-    for (std::size_t N : {1u, 2u, 7u}) {
+  for (std::size_t M : {2u, 5u, 13u, 37u, 64u, 100u, 1000u, 4097u}) {
+    for (std::size_t N : {1u, 2u, 7u, 9u, 17u}) {
       std::vector<double> A(M * N);
       for (double& v : A) v = std::ldexp(unit(rng), static_cast<int>(rng() % 200) - 100);
       const auto r = run(makeDouble(M, N, A));

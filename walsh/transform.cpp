@@ -3,7 +3,10 @@
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <type_traits>
 #include <utility>
+
+#include "walsh/kernels.h"
 
 namespace walsh {
 
@@ -77,13 +80,42 @@ void transformColumn(const T* a, std::int32_t M, std::int32_t k, double* w, Scra
   for (std::int32_t r = 0; r < L; ++r) w[r] = s.current[r] / scale;
 }
 
-}  // namespace
-
 template <class T>
-void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch) {
+void plainColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch) {
   const std::int32_t k = stageCount(M);
   const std::ptrdiff_t L = std::ptrdiff_t{1} << k;
   for (std::int32_t c = 0; c < N; ++c) transformColumn(A + c * std::ptrdiff_t{M}, M, k, W + c * L, scratch);
+}
+
+kernels::ColumnsFn kernelFor(cpu::Isa isa) {
+#if TOOLBOX_X86_SIMD
+  if (isa == cpu::Isa::avx512) return kernels::avx512::columns;
+  if (isa == cpu::Isa::avx2) return kernels::avx2::columns;
+#endif
+  (void)isa;
+  return nullptr;
+}
+
+}  // namespace
+
+void transformColumns(const double* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch,
+                      cpu::Isa isa) {
+  const kernels::ColumnsFn columns = kernelFor(isa);
+  const std::int32_t k = stageCount(M);
+  if (columns && columns(A, M, N, W, k, scratch.current, scratch.next)) {
+    // Each merge stage of each column swaps the buffers' roles.
+    if (k > 1 && (std::int64_t{N} * (k - 1)) % 2 == 1) std::swap(scratch.current, scratch.next);
+    return;
+  }
+  plainColumns(A, M, N, W, scratch);
+}
+
+template <class T>
+void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch) {
+  if constexpr (std::is_same_v<T, double>)
+    transformColumns(A, M, N, W, scratch, cpu::bestIsa());
+  else
+    plainColumns(A, M, N, W, scratch);
 }
 
 #define TOOLBOX_WALSH_DEFINE(T) \

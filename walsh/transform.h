@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "host/cpu.h"
 #include "host/elements.h"
 
 namespace walsh {
@@ -39,9 +40,16 @@ struct Scratch {
 
 // W (L by N) receives the spectra of the N columns of A (M by N), column by
 // column in increasing order, all through the same two buffers. Requires
-// M <= kMaxRows and L*N < 2^31.
+// M <= kMaxRows and L*N < 2^31. Double input takes the best code path of the
+// running processor.
 template <class T>
 void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch);
+
+// The same on a chosen code path (one the processor supports). The vector
+// paths compute the same bits with W and the buffers as working memory, and
+// hand over the buffers' roles exactly as the step-by-step transform does.
+void transformColumns(const double* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch,
+                      cpu::Isa isa);
 
 #define TOOLBOX_WALSH_DECLARE(T) \
   extern template void transformColumns<T>(const T*, std::int32_t, std::int32_t, double*, Scratch&);
