@@ -94,9 +94,39 @@ void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores
       });
 }
 
+// With streaming stores and a top band or a remainder grid row, the image
+// columns of each full grid column are written whole, band and remainder rows
+// included: a cache line shared by a stream and ordinary stores of another
+// block would be read from memory first. The image does not depend on the
+// order in which the blocks are written.
+void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels::Set& k) {
+  const std::ptrdiff_t len = g.blockLen;
+  for (std::int32_t c = 0; c < g.mainCols; ++c) {
+    if (c < g.fullCols && g.fullRows > 0) {
+      kernels::Shape s = fullShape(g);
+      if (g.hasTopBand()) {
+        s.head = X + c * len;  // rows 0 .. rowSt - 2 of the top band block
+        s.headLen = g.p.rowSt - 1;
+      }
+      if (g.remRows > 0) {
+        s.tail = X + g.mainBlock(g.fullRows, c) * len + (g.p.n1 - g.remRows);
+        s.tailLen = g.remRows;
+      }
+      k.paste(X + g.mainBlock(0, c) * len, Y + fullColumnOrigin(g, c), s, true);
+      continue;
+    }
+    if (g.hasTopBand()) pasteBlock(X, Y, g, c, g.topBand(), g.mainCol(c));
+    for (std::int32_t r = 0; r < g.mainRows; ++r)
+      pasteBlock(X, Y, g, g.mainBlock(r, c), g.mainRow(r), g.mainCol(c));
+  }
+  if (g.hasLeftBand())
+    for (std::int32_t r = 0; r < g.mainRows; ++r) pasteBlock(X, Y, g, r, g.mainRow(r), g.leftBand());
+}
+
 void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
   const kernels::Set k = kernelsFor(isa);
   const bool stream = streamed(stores, std::size_t(g.p.N1) * std::size_t(g.p.N2));
+  if (stream && (g.hasTopBand() || g.remRows > 0)) return pasteWholeColumns(X, Y, g, k);
   forEachBlockOrRun(
       g, [&](std::int32_t b, Strip rows, Strip cols) { pasteBlock(X, Y, g, b, rows, cols); },
       [&](std::int32_t b, std::int32_t c) {

@@ -62,9 +62,15 @@ struct Grid {
     return c < fullCols ? Strip{0, p.n2, p.colSt - 1 + c * p.n2}
                         : Strip{p.n2 - remCols, remCols, p.N2 - remCols};
   }
-  // Blocks of the band, which come first in block order.
+  // Blocks of the band, which come first in block order: the top band block
+  // above grid column c is block c, the left band block beside grid row r is
+  // block r.
   std::int32_t bandCount() const {
     return hasTopBand() ? mainCols : hasLeftBand() ? mainRows : 0;
+  }
+  // The block at grid row r and grid column c of the main grid.
+  std::int32_t mainBlock(std::int32_t r, std::int32_t c) const {
+    return bandCount() + c * mainRows + r;
   }
 };
 

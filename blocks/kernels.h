@@ -25,6 +25,14 @@ struct Shape {
   std::ptrdiff_t N1;     // image column stride
   std::ptrdiff_t n1, n2; // block height and width
   std::ptrdiff_t count;  // full blocks in the grid column
+  // Blocks to image only: image column b also takes headLen values from
+  // head + b*n1 just above the full blocks' rows, and tailLen values from
+  // tail + b*n1 just below them (the runs of a top band block and a bottom
+  // remainder block), so that each image column is written as one stream.
+  const double* head = nullptr;
+  std::ptrdiff_t headLen = 0;
+  const double* tail = nullptr;
+  std::ptrdiff_t tailLen = 0;
 };
 
 // img: image entry of block 0's top-left; blk: start of block 0's column.

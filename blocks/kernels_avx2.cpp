@@ -22,8 +22,8 @@ inline __m256i firstLanes(std::ptrdiff_t n) {
 inline V loadPart(const double* p, std::ptrdiff_t n) { return _mm256_maskload_pd(p, firstLanes(n)); }
 inline void storePart(double* p, std::ptrdiff_t n, V v) { _mm256_maskstore_pd(p, firstLanes(n), v); }
 inline void streamLine(double* to, const double* from) {
-  _mm256_stream_pd(to, _mm256_load_pd(from));
-  _mm256_stream_pd(to + 4, _mm256_load_pd(from + 4));
+  _mm256_stream_pd(to, _mm256_loadu_pd(from));
+  _mm256_stream_pd(to + 4, _mm256_loadu_pd(from + 4));
 }
 
 // a = column 0, b = column 1 of two 2-by-2 blocks: lo = a0 a1 b0 b1, hi = a2 a3 b2 b3.

@@ -19,7 +19,7 @@ inline void store(double* p, V v) { _mm512_storeu_pd(p, v); }
 inline __mmask8 firstLanes(std::ptrdiff_t n) { return static_cast<__mmask8>((1u << n) - 1); }
 inline V loadPart(const double* p, std::ptrdiff_t n) { return _mm512_maskz_loadu_pd(firstLanes(n), p); }
 inline void storePart(double* p, std::ptrdiff_t n, V v) { _mm512_mask_storeu_pd(p, firstLanes(n), v); }
-inline void streamLine(double* to, const double* from) { _mm512_stream_pd(to, _mm512_load_pd(from)); }
+inline void streamLine(double* to, const double* from) { _mm512_stream_pd(to, _mm512_loadu_pd(from)); }
 
 // a = column 0, b = column 1 of four 2-by-2 blocks; lo and hi hold the blocks
 // in their storage order: a0 a1 b0 b1 | a2 a3 b2 b3 | ...

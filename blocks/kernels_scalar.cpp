@@ -19,6 +19,10 @@ void paste(const double* blk, double* img, const Shape& s, bool) {
       double* to = img + r * s.n1 + b * s.N1;
       moveRun(from, to, s.n1);
     }
+  for (std::ptrdiff_t b = 0; b < s.n2; ++b) {
+    if (s.headLen > 0) moveRun(s.head + b * s.n1, img + b * s.N1 - s.headLen, s.headLen);
+    if (s.tailLen > 0) moveRun(s.tail + b * s.n1, img + b * s.N1 + s.count * s.n1, s.tailLen);
+  }
 }
 
 }  // namespace blocks::kernels::scalar
