@@ -3,10 +3,13 @@
 // so that tests can run every path; plug-ins pass bestIsa().
 //
 // Detection reads cpuid and xgetbv directly, so a plug-in needs no runtime
-// library for it on any platform.
+// library for it on any platform. It runs once per process: cpuid is slow
+// (under a hypervisor it traps, costing microseconds), and the answer is a
+// property of the machine that no call can change.
 #ifndef TOOLBOX_HOST_CPU_H
 #define TOOLBOX_HOST_CPU_H
 
+#include <atomic>
 #include <cstdint>
 
 #if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
@@ -30,7 +33,7 @@ inline std::uint64_t enabledState() {
   return (std::uint64_t{hi} << 32) | lo;
 }
 
-inline bool has(Isa isa) {
+inline bool detect(Isa isa) {
   unsigned a, b, c, d;
   if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
   const bool osxsave = c & (1u << 27), avx = c & (1u << 28);
@@ -45,9 +48,23 @@ inline bool has(Isa isa) {
   return avx2 && (b & avx512) == avx512 && (state & 0xe0) == 0xe0;
 }
 
+// Bit 0: AVX2, bit 1: AVX-512. Threads that race on the first call store the
+// same value.
+inline int features() {
+  static std::atomic<int> known{-1};
+  int f = known.load(std::memory_order_relaxed);
+  if (f < 0) {
+    f = (detect(Isa::avx2) ? 1 : 0) | (detect(Isa::avx512) ? 2 : 0);
+    known.store(f, std::memory_order_relaxed);
+  }
+  return f;
+}
+
 }  // namespace detail
 
-inline bool supports(Isa isa) { return isa == Isa::scalar || detail::has(isa); }
+inline bool supports(Isa isa) {
+  return isa == Isa::scalar || (detail::features() & (isa == Isa::avx2 ? 1 : 2)) != 0;
+}
 #else
 inline bool supports(Isa isa) { return isa == Isa::scalar; }
 #endif
