@@ -48,7 +48,7 @@ test: configure
 	@JOBS=$(JOBS) scripts/cross.sh --optional test $(PLATFORMS)
 
 # Each kernel against its baseline; prints the ratio tables at the end.
-BENCH_FLAGS ?= --benchmark_repetitions=3 --benchmark_min_time=0.2
+BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_min_time=0.2
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b $(BENCH_FLAGS) || exit 1; done
