@@ -163,7 +163,7 @@ class X87Precision {
   X87Precision& operator=(const X87Precision&) = delete;
 
  private:
-  unsigned short saved_ = 0;
+  [[maybe_unused]] unsigned short saved_ = 0;  // x87 builds only
 };
 
 }  // namespace support
