@@ -39,11 +39,13 @@ constexpr bool kTermsRounded = FLT_EVAL_METHOD == 0;
 kernels::Set kernelsFor(cpu::Isa isa) {
 #if TOOLBOX_X86_SIMD
   if (isa == cpu::Isa::avx512)
-    return {kernels::avx512::add, kernels::avx512::addPadded, kernels::avx512::addRows};
-  if (isa == cpu::Isa::avx2) return {kernels::avx2::add, kernels::avx2::addPadded, kernels::avx2::addRows};
+    return {kernels::avx512::add, kernels::avx512::addPadded, kernels::avx512::addRows,
+            kernels::avx512::addTiled};
+  if (isa == cpu::Isa::avx2)
+    return {kernels::avx2::add, kernels::avx2::addPadded, kernels::avx2::addRows, kernels::avx2::addTiled};
 #endif
   (void)isa;
-  return {kernels::scalar::add, kernels::scalar::addPadded, kernels::scalar::addRows};
+  return {kernels::scalar::add, kernels::scalar::addPadded, kernels::scalar::addRows, nullptr};
 }
 
 struct Problem {
@@ -145,7 +147,9 @@ void addConverted(const Problem& P, const kernels::Shifts& sh) {
 
 // The terms of positions in sh, from the fields as they are read.
 void addFromFields(const Problem& P, const kernels::Shifts& sh) {
-  if (P.rM.isDouble() && P.iM.isDouble())
+  if (P.rM.isDouble() && P.iM.isDouble() && P.k.addTiled && P.m >= kernels::kTileMinRows) {
+    if (sh.count > 0) P.k.addTiled(P.rM.doubles(), P.iM.doubles(), sh, P.ell, P.m, P.n);
+  } else if (P.rM.isDouble() && P.iM.isDouble())
     addBlocks(P, {P.rM.doubles(), P.iM.doubles(), nullptr}, sh);
   else if (sh.count > 0)
     addConverted(P, sh);

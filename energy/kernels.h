@@ -64,10 +64,19 @@ constexpr std::int64_t kRowsMaxCells = 32;
 using AddRowsFn = void (*)(double* ell, const double* table, const std::int64_t* b,
                            std::int64_t count, std::int64_t cells);
 
+// The whole of ell, m >= kTileMinRows, from the two fields: for every k in
+// order, every entry takes its term as AddFn describes, with the terms formed
+// from re and im as they are read. Each column goes by in tiles of rows held
+// in registers while all the positions pass.
+constexpr std::int64_t kTileMinRows = 16;
+using AddTiledFn = void (*)(const double* re, const double* im, const Shifts&, double* ell,
+                            std::int64_t m, std::int64_t n);
+
 struct Set {
   AddFn add;
   AddPaddedFn addPadded;
   AddRowsFn addRows;
+  AddTiledFn addTiled;  // null where the instruction set has none
 };
 
 #define TOOLBOX_ENERGY_KERNELS(ns)                                                               \
@@ -79,6 +88,12 @@ struct Set {
 TOOLBOX_ENERGY_KERNELS(scalar)
 TOOLBOX_ENERGY_KERNELS(avx2)
 TOOLBOX_ENERGY_KERNELS(avx512)
+namespace avx2 {
+void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
+}
+namespace avx512 {
+void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
+}
 #undef TOOLBOX_ENERGY_KERNELS
 
 }  // namespace energy::kernels

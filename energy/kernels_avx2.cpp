@@ -43,7 +43,21 @@ inline I nextRows(I rows, I step, I m) {
   return _mm256_sub_epi64(rows, _mm256_andnot_si256(_mm256_cmpgt_epi64(m, rows), m));
 }
 
+// Lanes l of the rows m - t + l (mod m) of a column of m >= W rows, into to.
+inline void wrapRows(const double* col, std::ptrdiff_t m, std::ptrdiff_t t, double* to) {
+  for (int l = 0; l < W; ++l) to[l] = col[l < t ? m - t + l : l - t];
+}
+inline I addI(I a, I b) { return _mm256_add_epi64(a, b); }
+inline void storeIndices(std::int64_t* p, I x) { _mm256_store_si256(reinterpret_cast<__m256i*>(p), x); }
+// x mod m for 0 <= x < 2m.
+inline I wrapRow(I x, I m) { return _mm256_sub_epi64(x, _mm256_andnot_si256(_mm256_cmpgt_epi64(m, x), m)); }
+inline M above(I x, I y) { return _mm256_cmpgt_epi64(x, y); }
+inline I timesDouble(I x) { return _mm256_slli_epi64(x, 3); }
+inline I choose(M k, I a, I b) { return _mm256_blendv_epi8(b, a, k); }
+inline void fetchAhead(const double* p) { _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0); }
+
 constexpr int kTileVectors = 8;
+constexpr int kFieldTileVectors = 10;
 
 #include "energy/kernels_x86.inc"
 

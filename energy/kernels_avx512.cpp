@@ -41,7 +41,26 @@ inline I nextRows(I rows, I step, I m) {
   return _mm512_mask_sub_epi64(rows, _mm512_cmpge_epi64_mask(rows, m), rows, m);
 }
 
+// Lanes l of the rows m - t + l (mod m) of a column of m >= W rows, into to.
+inline void wrapRows(const double* col, std::ptrdiff_t m, std::ptrdiff_t t, double* to) {
+  const I index = _mm512_add_epi64(_mm512_set1_epi64(W - t), _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7));
+  _mm512_store_pd(to, _mm512_permutex2var_pd(load(col + m - W), index, load(col)));
+}
+inline I addI(I a, I b) { return _mm512_add_epi64(a, b); }
+inline void storeIndices(std::int64_t* p, I x) { _mm512_store_si512(p, x); }
+// x mod m for 0 <= x < 2m.
+inline I wrapRow(I x, I m) { return _mm512_mask_sub_epi64(x, _mm512_cmpge_epi64_mask(x, m), x, m); }
+inline M above(I x, I y) { return _mm512_cmpgt_epi64_mask(x, y); }
+inline I timesDouble(I x) {
+  x = _mm512_add_epi64(x, x);
+  x = _mm512_add_epi64(x, x);
+  return _mm512_add_epi64(x, x);
+}
+inline I choose(M k, I a, I b) { return _mm512_mask_blend_epi64(k, b, a); }
+inline void fetchAhead(const double* p) { _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0); }
+
 constexpr int kTileVectors = 16;
+constexpr int kFieldTileVectors = 24;
 
 #include "energy/kernels_x86.inc"
 

@@ -96,7 +96,9 @@ TEST(EnergyCore, WorkedExample) {
 // without (m < 8, or too wide to pad; m*n <= 4608), and the fields read in
 // place beyond that: short columns with per-lane row wraps, longer ones as two
 // runs, columns taller than a block of ell, tiles of registers ending
-// mid-vector.
+// mid-vector; on the vector paths columns of m >= 16 rows in tiles of
+// registers read from the fields (one tile or several, the last vector
+// partial or whole, the row wrap inside a vector or between two).
 TEST(EnergyCore, EveryPathMatchesReferenceOnManyGrids) {
   const std::vector<Grid> grids{
       {1, 1},    {1, 2},     {2, 1},    {2, 3},     {4, 4},   {8, 4},     {1, 32},   {32, 1},
