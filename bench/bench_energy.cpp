@@ -12,7 +12,6 @@
 #include "energy/energy.h"
 #include "ratios.h"
 #include "reference/energy_reference.h"
-#include "testhost.h"
 
 namespace {
 
@@ -70,33 +69,6 @@ void Reference(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * q.m * q.n * q.np);
 }
 
-// The whole plug-in call through the test host: argument reading and checks,
-// the output created by the host, the core, and the host's own bookkeeping
-// (it logs every host call and maps each array with a guard page).
-void Plugin(benchmark::State& state) {
-  static const testhost::Plugin plugin(std::string(TOOLBOX_DIST_DIR) + "/cyclicEnergy.mexa64");
-  Problem q(state.range(0), state.range(1), state.range(2), false);
-  const auto m = static_cast<std::size_t>(q.m), n = static_cast<std::size_t>(q.n);
-  const testhost::Array p = testhost::makeDouble(1, q.p.size(), q.p), re = testhost::makeDouble(m, n, q.re),
-                        im = testhost::makeDouble(m, n, q.im), mm = testhost::makeScalar(double(q.m)),
-                        nn = testhost::makeScalar(double(q.n)), np = testhost::makeScalar(double(q.np));
-  const std::vector<const mxArray*> args{p.get(), re.get(), im.get(), mm.get(), nn.get(), np.get()};
-  for (auto _ : state) {
-    testhost::CallResult r = plugin.call(1, args);
-    if (!r.ok) return state.SkipWithError(r.message.c_str());
-    benchmark::DoNotOptimize(r);
-  }
-}
-
-// The test host alone creating and freeing an output of the same size.
-void HostOutput(benchmark::State& state) {
-  const auto cells = static_cast<std::size_t>(state.range(0) * state.range(1));
-  for (auto _ : state) {
-    testhost::Array a = testhost::makeDouble(1, cells);
-    benchmark::DoNotOptimize(a.get());
-  }
-}
-
 struct Case {
   std::int64_t m, n, np;
   bool sorted;
@@ -132,12 +104,8 @@ bool registered = [] {
     bench::addRatio("  single-precision fields, " + std::to_string(c.m) + "^2 " + (c.sorted ? "sorted" : "random"),
                     "Core/" + dims(c) + "/-1/1", "Reference/" + dims(c), ">= 10");
   }
-  // Small calls: the core, the whole plug-in call, and the host's share.
+  // A small call of the core; bench_calls times the whole plug-in call.
   benchmark::RegisterBenchmark("Core", Core)->Args({4, 4, 16, 0, -1, 0});
-  benchmark::RegisterBenchmark("Plugin", Plugin)->Args({4, 4, 16});
-  benchmark::RegisterBenchmark("HostOutput", HostOutput)->Args({4, 4});
-  bench::addRatio("4x4, 16: plug-in call / core call", "Plugin/4/4/16", "Core/4/4/16/0/-1/0", "");
-  bench::addRatio("  test host creating the output / core call", "HostOutput/4/4", "Core/4/4/16/0/-1/0", "");
   return true;
 }();
 
