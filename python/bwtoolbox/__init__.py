@@ -262,6 +262,14 @@ def seq_spectrum(a, axis=0):
     rest = A.shape[1:]
     M = A.shape[0]
     N = int(np.prod(rest, dtype=np.int64))
+    # Checked before any copy is made.
+    if M > 2**30:
+        raise ToolboxValueError(
+            f"a has {M} elements along the axis; at most 2^30 are supported", f"{fn}:tooLarge")
+    L = 1 << (M - 1).bit_length() if M > 1 else 1
+    if L * N >= _INT32:
+        raise ToolboxValueError(
+            f"The result of {L} by {N} must have fewer than 2^31 elements", f"{fn}:tooLarge")
     # Columns as the core reads them: a view when A is Fortran-contiguous.
     cols = np.asfortranarray(A).reshape((M, N), order="F")
     W = _core.seq_spectrum(cols, M, N)
