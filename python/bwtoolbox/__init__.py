@@ -250,18 +250,29 @@ def seq_spectrum(a, axis=0):
     """
     fn = "seqSpectrum"
     A = _array(a, fn, "a")
+    if A.dtype == np.bool_:
+        A = A.view(np.uint8)
     if A.ndim == 0:
         A = A.reshape(1)
     try:
         axis = operator.index(axis)
-        A = np.moveaxis(A, axis, 0)
+        if not -A.ndim <= axis < A.ndim:
+            raise np.AxisError(axis, A.ndim)
     except (TypeError, np.AxisError) as e:
         raise ToolboxValueError(str(e), f"{fn}:badAxis") from None
-    if A.dtype == np.bool_:
-        A = A.view(np.uint8)
-    rest = A.shape[1:]
-    M = A.shape[0]
-    N = int(np.prod(rest, dtype=np.int64))
+    axis %= A.ndim
+    # The transformed slices as the columns of a column-major M-by-N array
+    # (a view when A is laid out so already), and how W goes back.
+    if A.ndim == 1:
+        M, N, rest = A.shape[0], 1, None
+        cols = A
+    elif A.ndim == 2:
+        cols = A if axis == 0 else A.T
+        (M, N), rest = cols.shape, None
+    else:
+        cols = np.moveaxis(A, axis, 0)
+        M, rest = cols.shape[0], cols.shape[1:]
+        N = int(np.prod(rest, dtype=np.int64))
     # Checked before any copy is made.
     if M > 2**30:
         raise ToolboxValueError(
@@ -270,10 +281,15 @@ def seq_spectrum(a, axis=0):
     if L * N >= _INT32:
         raise ToolboxValueError(
             f"The result of {L} by {N} must have fewer than 2^31 elements", f"{fn}:tooLarge")
-    # Columns as the core reads them: a view when A is Fortran-contiguous.
-    cols = np.asfortranarray(A).reshape((M, N), order="F")
+    cols = np.asfortranarray(cols)
+    if rest is not None:
+        cols = cols.reshape((M, N), order="F")
     W = _core.seq_spectrum(cols, M, N)
-    return np.moveaxis(W.reshape((W.shape[0],) + rest, order="F"), 0, axis)
+    if A.ndim == 1:
+        return W.reshape(L)
+    if A.ndim == 2:
+        return W if axis == 0 else W.T
+    return np.moveaxis(W.reshape((L,) + rest, order="F"), 0, axis)
 
 
 def cyclic_energy(field, positions, *, imag=None):
@@ -349,25 +365,24 @@ def cyclic_energy(field, positions, *, imag=None):
     if p.ndim != 2 or p.shape[1] != 2:
         raise ToolboxValueError(f"positions must have shape (k, 2), not {p.shape}",
                                 f"{fn}:badShape")
-    rows, cols = p[:, 0], p[:, 1]
-    bad = (rows < 0) | (rows >= m) | (cols < 0) | (cols >= n)
-    if bad.any() and m * n > 0:
-        k = int(np.argmax(bad))
-        raise ToolboxValueError(
-            f"positions[{k}] = ({rows[k]}, {cols[k]}) lies outside the {m}-by-{n} grid",
-            f"{fn}:positionOutOfRange")
-    rows = rows.astype(np.int64)
-    cols = cols.astype(np.int64)
     # A C-ordered field is the transposed grid in column-major order: the
     # transposed problem sums the same terms in the same order.
     fortran = not (re.flags.c_contiguous and not re.flags.f_contiguous
                    and (im is None or im.flags.c_contiguous))
-    if fortran:
-        lin = rows + m * cols + 1
-        gm, gn, order = m, n, "F"
-    else:
-        lin = cols + n * rows + 1
-        gm, gn, order = n, m, "C"
+    order = "F" if fortran else "C"
+    try:
+        pi = p if p.dtype.kind == "i" else p.astype(np.int64)  # huge uint64 turn negative
+        lin = np.ravel_multi_index((pi[:, 0], pi[:, 1]), (m, n), order=order) + 1
+    except ValueError:
+        if m * n == 0:  # no grid point: no position is looked at
+            lin = np.zeros(0, dtype=np.int64)
+        else:
+            rows, cols = p[:, 0], p[:, 1]
+            k = int(np.argmax((rows < 0) | (rows >= m) | (cols < 0) | (cols >= n)))
+            raise ToolboxValueError(
+                f"positions[{k}] = ({rows[k]}, {cols[k]}) lies outside the {m}-by-{n} grid",
+                f"{fn}:positionOutOfRange") from None
+    gm, gn = (m, n) if fortran else (n, m)
     if re.dtype == np.bool_:
         re = re.view(np.uint8)
     re = re.ravel(order=order)
@@ -377,5 +392,5 @@ def cyclic_energy(field, positions, *, imag=None):
         if im.dtype == np.bool_:
             im = im.view(np.uint8)
         im = im.ravel(order=order)
-    ell = _core.cyclic_energy(np.ascontiguousarray(lin), re, im, gm, gn)
+    ell = _core.cyclic_energy(lin, re, im, gm, gn)
     return ell.reshape((m, n), order=order)

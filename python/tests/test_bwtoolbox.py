@@ -221,6 +221,8 @@ class TestRefusals:
         (lambda: bw.cyclic_energy(np.ones((2, 3)), [(0, -1)]), ValueError,
          "cyclicEnergy:positionOutOfRange"),
         (lambda: bw.cyclic_energy(np.ones((2, 3)), [(0.5, 1)]), TypeError, "cyclicEnergy:badInput"),
+        (lambda: bw.cyclic_energy(np.ones((2, 3)), np.array([[0, 2**64 - 1]], np.uint64)),
+         ValueError, "cyclicEnergy:positionOutOfRange"),
         (lambda: bw.cyclic_energy(np.ones((2, 3)), [0, 1, 2]), ValueError, "cyclicEnergy:badShape"),
         (lambda: bw.cyclic_energy(np.ones((2, 3)), [(0, 0)], imag=np.ones((3, 2))), ValueError,
          "cyclicEnergy:badShape"),

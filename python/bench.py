@@ -1,0 +1,140 @@
+"""Speed of bwtoolbox's Python functions against the NumPy idioms users would
+write instead, and against the bare extension call (the core plus pybind11's
+call and the output allocation, without the Python layer's conversions).
+
+Run with `make bench` or `scripts/python.sh bench`. Prints one table; each
+time is the median of repeated runs, each ratio is taken within this run.
+"""
+import os
+import platform
+import sys
+import timeit
+
+import numpy as np
+
+import bwtoolbox as bw
+from bwtoolbox import _core
+
+
+def best_time(fn, min_seconds=0.2):
+    number = 1
+    while True:
+        t = timeit.timeit(fn, number=number)
+        if t > 0.02:
+            break
+        number *= 4
+    runs = max(5, int(min_seconds / (t / number) / number))
+    times = sorted(timeit.repeat(fn, number=number, repeat=min(runs, 15)))
+    return times[0] / number
+
+
+# Block copies: view_as_blocks-style reshape/transpose, for grids that divide.
+def numpy_img_to_blocks(Y, n1, n2):
+    N1, N2 = Y.shape
+    R, C = N1 // n1, N2 // n2
+    Z = Y.T.reshape(C, n2, R, n1).transpose(0, 2, 1, 3)
+    return np.ascontiguousarray(Z).reshape(C * R, n2 * n1).T
+
+
+def numpy_blocks_to_img(X, n1, n2, N1, N2):
+    R, C = N1 // n1, N2 // n2
+    Z = X.T.reshape(C, R, n2, n1).transpose(0, 2, 1, 3)
+    return np.ascontiguousarray(Z).reshape(N2, N1).T
+
+
+# Radix-2 fast Walsh-Hadamard transform, vectorised over columns; natural
+# order, then permuted to sequency order.
+def numpy_seq_spectrum(A):
+    M, N = A.shape
+    L = 1 << (M - 1).bit_length() if M > 1 else 1
+    x = np.zeros((L, N))
+    x[:M] = A
+    h = 1
+    while h < L:
+        x = x.reshape(L // (2 * h), 2, h, N)
+        a, b = x[:, 0], x[:, 1]
+        x = np.stack((a + b, a - b), axis=1).reshape(L, N)
+        h *= 2
+    k = L.bit_length() - 1
+    r = np.arange(L)
+    g = r ^ (r >> 1)
+    rev = np.zeros(L, dtype=np.int64)
+    for bit in range(k):
+        rev |= ((g >> bit) & 1) << (k - 1 - bit)
+    return x[rev] / L
+
+
+# The energy map by FFT: cyclic convolution of the pattern's counts with |f|^2.
+def numpy_cyclic_energy(f, pos):
+    m, n = f.shape
+    P = np.zeros((m, n))
+    np.add.at(P, (pos[:, 0], pos[:, 1]), 1.0)
+    E = f.real ** 2 + f.imag ** 2
+    return np.real(np.fft.ifft2(np.fft.fft2(P) * np.fft.fft2(E)))
+
+
+def processor():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "unknown processor"
+
+
+def main():
+    rng = np.random.default_rng(1)
+    rows = []
+
+    def row(name, size, ours, idiom, core, check=None):
+        t_ours, t_core = best_time(ours), best_time(core)
+        t_idiom = best_time(idiom) if idiom else None
+        rows.append((name, size, t_ours, t_idiom, t_core))
+
+    for N in (16, 2048):
+        Y = np.asfortranarray(rng.standard_normal((N, N)))
+        X = bw.img_to_blocks(Y, (8, 8))
+        assert np.array_equal(numpy_img_to_blocks(Y, 8, 8), X)
+        assert np.array_equal(numpy_blocks_to_img(X, 8, 8, N, N), Y)
+        row("img_to_blocks 8x8", f"{N}x{N}", lambda: bw.img_to_blocks(Y, (8, 8)),
+            lambda: numpy_img_to_blocks(Y, 8, 8),
+            lambda: _core.img_to_blocks(Y, 8, 8, N, N, 1, 1))
+        row("blocks_to_img 8x8", f"{N}x{N}", lambda: bw.blocks_to_img(X, (8, 8), (N, N)),
+            lambda: numpy_blocks_to_img(X, 8, 8, N, N),
+            lambda: _core.blocks_to_img(X, 8, 8, N, N, 1, 1))
+    for M, N in ((8, 1), (64, 4096), (4096, 256)):
+        A = np.asfortranarray(rng.standard_normal((M, N)))
+        assert np.allclose(numpy_seq_spectrum(A), bw.seq_spectrum(A), atol=1e-12)
+        row("seq_spectrum", f"{M}x{N}", lambda: bw.seq_spectrum(A),
+            lambda: numpy_seq_spectrum(A), lambda: _core.seq_spectrum(A, M, N))
+    for (m, n), k in (((4, 4), 2), ((256, 256), 64), ((256, 256), 4096)):
+        f = rng.standard_normal((m, n)) + 1j * rng.standard_normal((m, n))
+        pos = np.stack([rng.integers(0, m, k), rng.integers(0, n, k)], axis=1)
+        assert np.allclose(numpy_cyclic_energy(f, pos), bw.cyclic_energy(f, pos))
+        re, im = np.asfortranarray(f.real), np.asfortranarray(f.imag)
+        lin = (pos[:, 0] + m * pos[:, 1] + 1).astype(np.int64)
+        row("cyclic_energy", f"{m}x{n}, {k} pos", lambda: bw.cyclic_energy(f, pos),
+            lambda: numpy_cyclic_energy(f, pos),
+            lambda: _core.cyclic_energy(lin, re.ravel(order="F"), im.ravel(order="F"), m, n))
+        row("cyclic_energy (re, imag=)", f"{m}x{n}, {k} pos",
+            lambda: bw.cyclic_energy(re, pos, imag=im), None,
+            lambda: _core.cyclic_energy(lin, re.ravel(order="F"), im.ravel(order="F"), m, n))
+
+    print(f"Processor: {processor()}; Python {sys.version.split()[0]}, NumPy {np.__version__}; "
+          f"OPENBLAS_CORETYPE={os.environ.get('OPENBLAS_CORETYPE', '(unset)')}")
+    print()
+    print("| call | size | bwtoolbox | NumPy idiom | NumPy / bwtoolbox | bare extension call "
+          "| Python layer |")
+    print("|---|---|---|---|---|---|---|")
+    for name, size, t_ours, t_idiom, t_core in rows:
+        idiom = f"{t_idiom * 1e6:.1f} µs" if t_idiom else "–"
+        ratio = f"{t_idiom / t_ours:.1f}×" if t_idiom else "–"
+        layer = f"+{(t_ours - t_core) * 1e6:.1f} µs ({t_ours / t_core:.2f}×)"
+        print(f"| {name} | {size} | {t_ours * 1e6:.1f} µs | {idiom} | {ratio} "
+              f"| {t_core * 1e6:.1f} µs | {layer} |")
+
+
+if __name__ == "__main__":
+    main()
