@@ -49,7 +49,8 @@ case "$mode" in
   test)
     build=${2:?scripts/python.sh test needs the CMake build folder}
     BWTOOLBOX_PLUGINS="$PWD/dist/glnxa64" BWTOOLBOX_OCTAVE_ADAPTER="$PWD/$build/host/octave/lib" \
-      PYTHONPATH="$PWD/python" "$py" -m pytest -q -rs -p no:cacheprovider python/tests ;;
+      PYTHONPATH="$PWD/python" "$py" -m pytest -q -rs -p no:cacheprovider --doctest-modules \
+      python/tests python/bwtoolbox/__init__.py ;;
   bench)
     PYTHONPATH="$PWD/python" "$py" python/bench.py ;;
   *) echo "scripts/python.sh: unknown mode $mode" >&2; exit 2 ;;
