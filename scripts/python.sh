@@ -48,7 +48,8 @@ case "$mode" in
   build) ;;
   test)
     build=${2:?scripts/python.sh test needs the CMake build folder}
-    BWTOOLBOX_PLUGINS="$PWD/dist/glnxa64" BWTOOLBOX_OCTAVE_ADAPTER="$PWD/$build/host/octave/lib" \
+    case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+    BWTOOLBOX_PLUGINS="$PWD/dist/glnxa64" BWTOOLBOX_OCTAVE_ADAPTER="$build/host/octave/lib" \
       PYTHONPATH="$PWD/python" "$py" -m pytest -q -rs -p no:cacheprovider --doctest-modules \
       python/tests python/bwtoolbox/__init__.py ;;
   bench)
