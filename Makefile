@@ -9,6 +9,10 @@
 # `make test` skip a cross platform whose compilers cannot be installed, saying
 # why; `make win32`, `make win64` and `make maci64` insist.
 #
+# `make python` builds the Python package in place (python/bwtoolbox, with
+# Debian's Python, NumPy and pybind11; `pip install --no-build-isolation .`
+# installs it); `make test` also runs its pytest suite.
+#
 # The checking runs: `make sanitize` (the suite under ASan+UBSan), `make fuzz`
 # (every fuzz target for FUZZ_SECONDS seconds), `make memcheck` (the suite
 # under valgrind).
@@ -23,7 +27,7 @@ SAN_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60
 
 .PHONY: all mex cross $(PLATFORMS) test bench octave octave-pkg demo clean configure \
-        sanitize-configure sanitize fuzz fuzz-corpus memcheck
+        sanitize-configure sanitize fuzz fuzz-corpus memcheck python
 
 all: mex cross
 
@@ -46,12 +50,17 @@ test: configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@JOBS=$(JOBS) scripts/cross.sh --optional test $(PLATFORMS)
+	@JOBS=$(JOBS) scripts/python.sh --optional test $(BUILD)
 
 # Each kernel against its baseline; prints the ratio tables at the end.
 BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_min_time=0.2
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b $(BENCH_FLAGS) || exit 1; done
+	@echo "== python/bench.py"; JOBS=$(JOBS) scripts/python.sh --optional bench
+
+python:
+	@JOBS=$(JOBS) scripts/python.sh build
 
 octave: DEPS = octave
 octave: configure
@@ -93,4 +102,5 @@ memcheck:
 	scripts/memcheck.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) dist $(DEMO_OUT)
+	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) build-python dist $(DEMO_OUT) \
+	  python/bwtoolbox/_core*.so

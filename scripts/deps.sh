@@ -5,7 +5,8 @@
 # mingw (Windows cross compilers), wine (runs the Windows tests; 32-bit Wine
 # needs the i386 architecture), windows (mingw and wine), macos (clang and lld
 # for the macOS bundle), fuzz (clang, libFuzzer, the sanitizer runtimes and
-# valgrind for make sanitize, make fuzz and make memcheck).
+# valgrind for make sanitize, make fuzz and make memcheck), python (the Python
+# package: headers, NumPy, pybind11, pytest, pip and setuptools).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -22,6 +23,8 @@ declare -A groups=(
   # make sanitize, make fuzz (clang with libFuzzer and the sanitizer runtimes;
   # llvm for symbolized reports) and make memcheck (valgrind)
   [fuzz]="clang libclang-rt-14-dev llvm valgrind"
+  # make python, and the pytest suite of make test
+  [python]="python3-dev python3-numpy pybind11-dev python3-pytest python3-pip python3-setuptools"
 )
 
 want=()
