@@ -19,12 +19,13 @@ function varargout = cyclicEnergyFFT (varargin)
 %   results are set to 0). Use cyclicEnergy when small entries matter or
 %   results must be reproducible bit for bit.
 %
-%   Which to use. cyclicEnergy costs about m*n*np terms, this function
-%   about m*n*log2(m*n) operations whatever np is. On an AMD EPYC "Zen 5"
-%   in GNU Octave 7.3 at 10 % sampling, cyclicEnergy is faster up to grids
-%   of about 64-by-64 and this function beyond (5 times faster at 256-by-256,
-%   about 30 times at 512-by-512); with fewer samples the crossover moves to
-%   larger grids (see make bench).
+%   Which to use. cyclicEnergy costs m*n*np terms, this function about
+%   m*n*log2(m*n) operations whatever np is. In GNU Octave 7.3 on an AMD
+%   EPYC (family 26, "Zen 5", AVX-512) the two take the same time at about
+%   m*n*np = 1e6 to 2e6 terms (a 64-by-64 grid at 10 % sampling, 128-by-128
+%   at 1 %); beyond, this function is faster (30 times at 256-by-256 and
+%   over 100 times at 512-by-512, both at 10 %), below it cyclicEnergy is.
+%   Take cyclicEnergy whenever small entries or bit-exact results matter.
 %
 %   Inputs and errors are those of cyclicEnergy, with identifiers
 %   'cyclicEnergyFFT:...' instead of 'cyclicEnergy:...'.
