@@ -161,9 +161,11 @@ if (! any (strcmp (available_graphics_toolkits (), "gnuplot")) && ...
   printf ("SKIPPED: the plot, because Octave has no graphics toolkit here\n");
   return;
 endif
+device = "-dpng";
 if (any (strcmp (available_graphics_toolkits (), "gnuplot")))
   warning ("off", "Octave:gnuplot-graphics");
   graphics_toolkit ("gnuplot");
+  device = "-dpngcairo";                % gnuplot's own PNG, without Ghostscript
 endif
 panels = {"seqSpectrum", "walshSpectrum", "imgToBlocks", "blocksToImg", "cyclicEnergy"};
 xlabels = {"column length L", "column length L", "image pixels", "image pixels", "grid points m*n"};
@@ -198,7 +200,7 @@ notes = {["GNU Octave " OCTAVE_VERSION], processor_name(), ...
 for k = 1:numel (notes)
   text (0, 1 - 0.12 * k, notes{k});
 endfor
-print (h, file, "-dpngcairo", "-r110");
+print (h, file, device, "-r110");
 close (h);
 printf ("\nplot: %s\n", file);
 endfunction
