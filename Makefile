@@ -45,18 +45,26 @@ cross:
 $(PLATFORMS):
 	@JOBS=$(JOBS) scripts/cross.sh build $@
 
-test: DEPS = octave
+# bench: walshSpectrum's tests compare with the signal package's fwht.
+test: DEPS = octave bench
 test: configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@JOBS=$(JOBS) scripts/cross.sh --optional test $(PLATFORMS)
 	@JOBS=$(JOBS) scripts/python.sh --optional test $(BUILD)
 
-# Each kernel against its baseline; prints the ratio tables at the end.
+# Each kernel against its baseline; prints the ratio tables at the end. Then
+# the functions as Octave users call them, against what they would write
+# instead (bench/bench_host.m): a table, and the plot BENCH_PLOT.
 BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_min_time=0.2
+BENCH_PLOT ?= $(BUILD)/bench/host_speedup.png
+bench: DEPS = octave bench
 bench: configure
-	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks octave
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b $(BENCH_FLAGS) || exit 1; done
+	@echo "== bench/bench_host.m (GNU Octave)"
+	$(OCTAVE_CLI) --norc --no-history --quiet \
+	  --eval "addpath ('bench'); bench_host ('dist/octave', '$(BENCH_PLOT)');"
 	@echo "== python/bench.py"; JOBS=$(JOBS) scripts/python.sh --optional bench
 
 python:

@@ -4,9 +4,11 @@
 # groups: build, test (the Linux build), octave (GNU Octave and mkoctfile),
 # mingw (Windows cross compilers), wine (runs the Windows tests; 32-bit Wine
 # needs the i386 architecture), windows (mingw and wine), macos (clang and lld
-# for the macOS bundle), fuzz (clang, libFuzzer, the sanitizer runtimes and
-# valgrind for make sanitize, make fuzz and make memcheck), python (the Python
-# package: headers, NumPy, pybind11, pytest, pip and setuptools).
+# for the macOS bundle), bench (the Octave packages the host benchmark and the
+# fwht agreement test compare with, gnuplot and a font for the plot), fuzz
+# (clang, libFuzzer, the sanitizer runtimes and valgrind for make sanitize,
+# make fuzz and make memcheck), python (the Python package: headers, NumPy,
+# pybind11, pytest, pip and setuptools).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -16,6 +18,9 @@ declare -A groups=(
   [test]="libgtest-dev googletest libbenchmark-dev binutils"
   # GNU Octave (with GraphicsMagick, for PNG output) and mkoctfile.
   [octave]="octave liboctave-dev"
+  # make bench: fwht (signal), im2col/col2im (image); gnuplot draws the plot
+  # without a display, FreeFont is the font Octave's text renderer looks for.
+  [bench]="octave-signal octave-image gnuplot-nox fonts-freefont-otf"
   [mingw]="g++-mingw-w64-i686 g++-mingw-w64-x86-64"
   [wine]="wine wine64 wine32:i386"
   [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"

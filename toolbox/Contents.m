@@ -7,13 +7,19 @@
 %
 % Walsh-Hadamard spectrum
 %   seqSpectrum  - Sequency-ordered Walsh-Hadamard spectrum of every column.
+%   walshSpectrum - Walsh-Hadamard spectrum in sequency, Hadamard or dyadic
+%                   order, with fwht's calling convention.
 %
 % Shifted-pattern energy
 %   cyclicEnergy - Energy of a complex field at every cyclic shift of a
 %                  sampling pattern.
+%   cyclicEnergyFFT - The same map through the FFT: fast on large grids,
+%                     accurate relative to the whole map, not exact.
 %
 % Building
 %   build_mex    - Compile the MEX plug-ins with the host's own mex command.
 %
-% Each function is a MEX plug-in; its .m file holds the help. Run build_mex
-% once (in MATLAB or GNU Octave) to compile them, or use a prebuilt set.
+% Each of the first four is a MEX plug-in; its .m file holds the help.
+% walshSpectrum and cyclicEnergyFFT are written in the host's language and
+% call them. Run build_mex once (in MATLAB or GNU Octave) to compile the
+% plug-ins, or use a prebuilt set.

@@ -22,8 +22,17 @@ for name = functions
 endfor
 assert (! isempty (strfind (get_help_text ("build_mex"), "BUILD_MEX")));
 
+% The functions written in Octave: help, and listed in Contents.m.
+companions = {"walshSpectrum", "cyclicEnergyFFT"};
+for name = companions
+  text = get_help_text (name{1});
+  for part = {[upper(name{1}) "  "], "Example", "See also"}
+    assert (! isempty (strfind (text, part{1})), "help %s lacks %s", name{1}, part{1});
+  endfor
+endfor
+
 contents = fileread (fullfile (toolbox, "Contents.m"));
-for name = [functions, {"build_mex"}]
+for name = [functions, companions, {"build_mex"}]
   assert (! isempty (regexp (contents, ["\\n%\\s*" name{1} "\\s+-"], "once")), ...
           "Contents.m does not list %s", name{1});
 endfor
