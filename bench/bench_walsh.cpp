@@ -119,13 +119,13 @@ void SmallCalls(benchmark::State& state, bool reference) {
 std::string args(std::int64_t M, std::int64_t N) { return std::to_string(M) + "/" + std::to_string(N); }
 
 // Passes over memory of the long-column schedule: the first reads the input
-// and writes the scratch buffer, finishing blocks of L/16 values in cache;
-// the last reads the scratch buffer and writes the output. A block above
-// 1 MiB (2^17 doubles) leaves the L2 cache and costs one more pass, once per
-// 16-fold split until the blocks fit.
+// and writes the output column, finishing blocks of L/8 values in cache; the
+// last rewrites the column in place. A block above 1 MiB (2^17 doubles)
+// leaves the L2 cache and costs one more pass, once per 8-fold split until
+// the blocks fit.
 int memoryPasses(int k) {
   int passes = 2;
-  for (int block = k - 4; block > 17; block -= 4) ++passes;
+  for (int block = k - 3; block > 17; block -= 3) ++passes;
   return passes;
 }
 
