@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include <sys/mman.h>
+
 #include "blocks/copy.h"
 #include "ratios.h"
 
@@ -66,6 +68,71 @@ void Paste(benchmark::State& state) {
 
 BENCHMARK(Memcpy)->Arg(4096)->Arg(256)->Unit(benchmark::kMillisecond);
 
+// As a host hands out memory: 16 bytes past a cache line (malloc), and with
+// `fresh` an output of untouched pages on every call (as calloc maps them for
+// large sizes; the host zeroes it or not, the pages fault either way).
+struct HostMemory {
+  std::size_t bytes;
+  void* map = nullptr;
+  explicit HostMemory(std::size_t n) : bytes(n * sizeof(double) + 128) {}
+  double* fresh() {
+    release();
+    map = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return reinterpret_cast<double*>(static_cast<char*>(map) + 64 + 16);
+  }
+  void release() {
+    if (map) munmap(map, bytes);
+    map = nullptr;
+  }
+  ~HostMemory() { release(); }
+};
+
+// Arguments: image side, block side, direction (0: imgToBlocks, 1: blocksToImg),
+// stores (a blocks::Stores), memory (0: warm, 64-byte aligned; 1: warm, host
+// alignment; 2: host alignment and a fresh output every call).
+void Stores(benchmark::State& state) {
+  const blocks::Grid g = grid(state.range(0), state.range(1), 1);
+  const bool toImage = state.range(2) != 0;
+  const auto stores = static_cast<blocks::Stores>(state.range(3));
+  const int memory = static_cast<int>(state.range(4));
+  const std::size_t n = std::size_t(g.p.N1) * g.p.N2;
+  Buffer in = buffer(n + 8), out = buffer(n + 8);
+  double* from = in.get() + (memory > 0 ? 2 : 0);
+  double* to = out.get() + (memory > 0 ? 2 : 0);
+  HostMemory fresh(n);
+  for (auto _ : state) {
+    if (memory == 2) {
+      state.PauseTiming();
+      to = fresh.fresh();
+      state.ResumeTiming();
+    }
+    if (toImage)
+      blocks::blocksToImg(from, to, g, cpu::bestIsa(), stores);
+    else
+      blocks::imgToBlocks(from, to, g, cpu::bestIsa(), stores);
+    benchmark::ClobberMemory();
+  }
+}
+
+// memcpy of the same bytes into the same kinds of memory (arguments: side,
+// memory as above).
+void HostMemcpy(benchmark::State& state) {
+  const std::size_t n = std::size_t(state.range(0)) * state.range(0);
+  const int memory = static_cast<int>(state.range(1));
+  Buffer in = buffer(n + 8), out = buffer(n + 8);
+  double* to = out.get() + (memory > 0 ? 2 : 0);
+  HostMemory fresh(n);
+  for (auto _ : state) {
+    if (memory == 2) {
+      state.PauseTiming();
+      to = fresh.fresh();
+      state.ResumeTiming();
+    }
+    std::memcpy(to, in.get() + (memory > 0 ? 2 : 0), n * sizeof(double));
+    benchmark::ClobberMemory();
+  }
+}
+
 struct Case {
   int side, block, rowSt;
   const char* goal;
@@ -93,6 +160,47 @@ bool registered = [] {
     const std::string base = "Memcpy/" + std::to_string(c.side);
     bench::addRatio("imgToBlocks " + shape + " / memcpy", "Cut/" + args(c, -1), base, c.goal);
     bench::addRatio("blocksToImg " + shape + " / memcpy", "Paste/" + args(c, -1), base, c.goal);
+  }
+  // Each store mode at 4096^2, in warm aligned memory, in warm memory as a
+  // host aligns it, and into a fresh output as a host hands it out, each
+  // against memcpy into the same kind of memory.
+  const char* memoryName[] = {"aligned", "host", "fresh"};
+  const char* storesName[] = {"automatic", "cached", "streamed"};
+  for (int memory = 0; memory < 3; ++memory) {
+    const std::string base = "HostMemcpy/4096/" + std::to_string(memory);
+    benchmark::RegisterBenchmark("HostMemcpy", HostMemcpy)->Args({4096, memory})->Unit(benchmark::kMillisecond);
+    for (int block : {2, 8, 16}) {
+      for (int dir = 0; dir < 2; ++dir) {
+        for (int stores = 0; stores < 3; ++stores) {
+          const std::string name = "Stores/4096/" + std::to_string(block) + "/" + std::to_string(dir) + "/" +
+                                   std::to_string(stores) + "/" + std::to_string(memory);
+          benchmark::RegisterBenchmark("Stores", Stores)
+              ->Args({4096, block, dir, stores, memory})
+              ->Unit(benchmark::kMillisecond);
+          bench::addRatio(std::string(dir ? "blocksToImg" : "imgToBlocks") + " 4096^2, " + std::to_string(block) +
+                              "x" + std::to_string(block) + ", " + storesName[stores] + ", " + memoryName[memory] +
+                              " / memcpy",
+                          name, base, stores == 0 ? (block == 2 ? "<= 1.3" : "<= 1.0") : "(report)");
+        }
+      }
+    }
+  }
+  // Where streaming starts to pay: 8x8 blocks of 8 MiB and 32 MiB images.
+  for (int side : {1024, 2048}) {
+    for (int memory = 0; memory < 2; ++memory) {
+      const std::string base = "HostMemcpy/" + std::to_string(side) + "/" + std::to_string(memory);
+      benchmark::RegisterBenchmark("HostMemcpy", HostMemcpy)->Args({side, memory})->Unit(benchmark::kMillisecond);
+      for (int dir = 0; dir < 2; ++dir) {
+        for (int stores = 1; stores < 3; ++stores) {
+          const std::string name = "Stores/" + std::to_string(side) + "/8/" + std::to_string(dir) + "/" +
+                                   std::to_string(stores) + "/" + std::to_string(memory);
+          benchmark::RegisterBenchmark("Stores", Stores)->Args({side, 8, dir, stores, memory})->Unit(benchmark::kMillisecond);
+          bench::addRatio(std::string(dir ? "blocksToImg " : "imgToBlocks ") + std::to_string(side) + "^2, 8x8, " +
+                              storesName[stores] + ", " + memoryName[memory] + " / memcpy",
+                          name, base, "(report)");
+        }
+      }
+    }
   }
   return true;
 }();

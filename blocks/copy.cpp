@@ -1,6 +1,9 @@
 #include "blocks/copy.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "blocks/kernels.h"
@@ -12,7 +15,34 @@ namespace {
 // Outputs from this size on are written with non-temporal stores. Measured on
 // a server core (2 MiB L2): at 8 MiB ordinary stores are faster, at 32 MiB the
 // two are even or streaming wins, at 64 MiB streaming is 1.6 times faster.
+// Measured on AMD Zen 5 too for blocksToImg: at 8 MiB ordinary stores win,
+// from 32 MiB streaming does.
 constexpr std::size_t kStreamBytes = std::size_t{32} << 20;
+
+// The running processor's facts, read once per process (cpuid traps under a
+// hypervisor). Threads that race on the first call store the same value.
+Processor runningProcessor() {
+#if TOOLBOX_X86_SIMD
+  static std::atomic<int> known{-1};  // maker * 4096 + family
+  int f = known.load(std::memory_order_relaxed);
+  if (f < 0) {
+    unsigned a, b, c, d, eax1 = 0;
+    char vendor[12] = {};
+    if (__get_cpuid(0, &a, &b, &c, &d)) {
+      std::memcpy(vendor, &b, 4);
+      std::memcpy(vendor + 4, &d, 4);
+      std::memcpy(vendor + 8, &c, 4);
+      if (__get_cpuid(1, &a, &b, &c, &d)) eax1 = a;
+    }
+    const Processor p = processorFrom(vendor, eax1);
+    f = static_cast<int>(p.maker) * 4096 + p.family;
+    known.store(f, std::memory_order_relaxed);
+  }
+  return {static_cast<Processor::Maker>(f / 4096), f % 4096};
+#else
+  return {Processor::Maker::other, 0};
+#endif
+}
 
 // Copies a run of n consecutive values, converting each to double. Doubles
 // move as bit patterns (never through an x87 register, which would quiet a
@@ -34,9 +64,14 @@ kernels::Set kernelsFor(cpu::Isa isa) {
   return {kernels::scalar::cut, kernels::scalar::paste};
 }
 
-bool streamed(Stores stores, std::size_t outputValues) {
-  return stores == Stores::streamed ||
-         (stores == Stores::automatic && outputValues * sizeof(double) >= kStreamBytes);
+bool streamed(Stores stores, bool toImage, std::size_t outputValues, bool lineAligned, int n1) {
+  if (stores != Stores::automatic) return stores == Stores::streamed;
+  return streamsOutput(runningProcessor(), toImage, outputValues * sizeof(double), lineAligned, n1);
+}
+
+// Every column of `column` doubles from p on starts on a 64-byte line.
+bool lineAligned(const double* p, std::ptrdiff_t column) {
+  return reinterpret_cast<std::uintptr_t>(p) % 64 == 0 && column % 8 == 0;
 }
 
 kernels::Shape fullShape(const Grid& g) { return {g.p.N1, g.p.n1, g.p.n2, g.fullRows}; }
@@ -66,6 +101,30 @@ void pasteBlock(const T* X, double* Y, const Grid& g, std::int32_t k, Strip rows
 
 }  // namespace
 
+Processor processorFrom(const char vendor[12], unsigned leaf1Eax) {
+  const int base = static_cast<int>((leaf1Eax >> 8) & 0xf);
+  const int family = base == 0xf ? base + static_cast<int>((leaf1Eax >> 20) & 0xff) : base;
+  Processor::Maker maker = Processor::Maker::other;
+  if (std::memcmp(vendor, "GenuineIntel", 12) == 0) maker = Processor::Maker::intel;
+  else if (std::memcmp(vendor, "AuthenticAMD", 12) == 0) maker = Processor::Maker::amd;
+  else if (std::memcmp(vendor, "HygonGenuine", 12) == 0) maker = Processor::Maker::hygon;
+  return {maker, family};
+}
+
+// Intel (where the size rule was measured) and every processor not named
+// below: stream from kStreamBytes on, in both directions. AMD from Zen on
+// (family 0x17; Hygon's are Zen cores): imgToBlocks never streams, as its
+// many short output streams lost at every size measured; blocksToImg streams
+// whole image columns, which wins from kStreamBytes on when they start on a
+// line and the runs copied into them are long, and loses otherwise.
+bool streamsOutput(const Processor& cpu, bool toImage, std::size_t bytes, bool lineAligned, int n1) {
+  if (bytes < kStreamBytes) return false;
+  const bool zen = (cpu.maker == Processor::Maker::amd && cpu.family >= 0x17) ||
+                   (cpu.maker == Processor::Maker::hygon && cpu.family >= 0x18);
+  if (!zen) return true;
+  return toImage && lineAligned && n1 >= 8;
+}
+
 template <class T>
 void imgToBlocks(const T* Y, double* X, const Grid& g) {
   if constexpr (std::is_same_v<T, double>)
@@ -86,7 +145,8 @@ void blocksToImg(const T* X, double* Y, const Grid& g) {
 // remainder blocks are copied one by one.
 void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores) {
   const kernels::Set k = kernelsFor(isa);
-  const bool stream = streamed(stores, std::size_t(g.blockLen) * std::size_t(g.blockCount));
+  const bool stream = streamed(stores, false, std::size_t(g.blockLen) * std::size_t(g.blockCount),
+                               lineAligned(X, g.blockLen), g.p.n1);
   forEachBlockOrRun(
       g, [&](std::int32_t b, Strip rows, Strip cols) { cutBlock(Y, X, g, b, rows, cols); },
       [&](std::int32_t b, std::int32_t c) {
@@ -125,7 +185,8 @@ void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels:
 
 void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
   const kernels::Set k = kernelsFor(isa);
-  const bool stream = streamed(stores, std::size_t(g.p.N1) * std::size_t(g.p.N2));
+  const bool stream = streamed(stores, true, std::size_t(g.p.N1) * std::size_t(g.p.N2), lineAligned(Y, g.p.N1),
+                               g.p.n1);
   if (stream && (g.hasTopBand() || g.remRows > 0)) return pasteWholeColumns(X, Y, g, k);
   forEachBlockOrRun(
       g, [&](std::int32_t b, Strip rows, Strip cols) { pasteBlock(X, Y, g, b, rows, cols); },

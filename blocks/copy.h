@@ -7,6 +7,8 @@
 #ifndef TOOLBOX_BLOCKS_COPY_H
 #define TOOLBOX_BLOCKS_COPY_H
 
+#include <cstddef>
+
 #include "blocks/grid.h"
 #include "host/cpu.h"
 #include "host/elements.h"
@@ -31,8 +33,26 @@ TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DECLARE)
 
 // How the fast paths write their output: through the caches, or with
 // non-temporal stores that bypass them (worth it only when the output is far
-// larger than the caches). `automatic` decides by output size.
+// larger than the caches). `automatic` decides by processor, direction, output
+// size and alignment (see streamsOutput).
 enum class Stores { automatic, cached, streamed };
+
+// The processor facts the automatic store decision takes, from cpuid: the
+// maker (leaf 0) and the family (leaf 1, with the extended family added to a
+// base family of 15).
+struct Processor {
+  enum class Maker { intel, amd, hygon, other } maker;
+  int family;
+};
+
+// The facts for the vendor string (cpuid leaf 0: ebx, edx, ecx, in that
+// order) and leaf 1's eax.
+Processor processorFrom(const char vendor[12], unsigned leaf1Eax);
+
+// Whether `automatic` streams an output of `bytes` bytes. toImage: blocksToImg
+// (the image, one stream per image column), else imgToBlocks. lineAligned:
+// every image column starts on a 64-byte line. n1: block height.
+bool streamsOutput(const Processor& cpu, bool toImage, std::size_t bytes, bool lineAligned, int n1);
 
 // The double-precision copies on a chosen code path; the templates above use
 // the best path of the running processor with automatic stores.

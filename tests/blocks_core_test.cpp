@@ -340,3 +340,31 @@ TEST(BlockCopy, EveryCodePathMatchesTheReference) {
 }
 
 }  // namespace
+
+// The automatic store decision for processors as cpuid names them: the family
+// is base plus extended family from base 15 on; AMD from Zen on (and Hygon)
+// streams blocksToImg only, into line-aligned columns of tall blocks; every
+// other processor streams both directions from 32 MiB on.
+TEST(BlockCopy, StoreDecisionByProcessor) {
+  const blocks::Processor zen5 = blocks::processorFrom("AuthenticAMD", 0x00B00F21),
+                          hygon = blocks::processorFrom("HygonGenuine", 0x00900F01),
+                          xeon = blocks::processorFrom("GenuineIntel", 0x000806F8),
+                          bulldozer = blocks::processorFrom("AuthenticAMD", 0x00600F12),
+                          other = blocks::processorFrom("CentaurHauls", 0x000006FE);
+  EXPECT_EQ(zen5.family, 0x1A);
+  EXPECT_EQ(xeon.family, 6);
+  const std::size_t big = std::size_t{128} << 20, small = std::size_t{8} << 20;
+  for (const blocks::Processor& p : {zen5, hygon}) {
+    EXPECT_FALSE(blocks::streamsOutput(p, false, big, true, 16));
+    EXPECT_TRUE(blocks::streamsOutput(p, true, big, true, 8));
+    EXPECT_FALSE(blocks::streamsOutput(p, true, big, false, 8));
+    EXPECT_FALSE(blocks::streamsOutput(p, true, big, true, 2));
+    EXPECT_FALSE(blocks::streamsOutput(p, true, small, true, 8));
+  }
+  for (const blocks::Processor& p : {xeon, bulldozer, other}) {
+    for (bool toImage : {false, true}) {
+      EXPECT_TRUE(blocks::streamsOutput(p, toImage, big, false, 2));
+      EXPECT_FALSE(blocks::streamsOutput(p, toImage, small, true, 16));
+    }
+  }
+}

@@ -28,6 +28,9 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   plhs[0] = mxCreateDoubleMatrix(L, static_cast<int>(N), mxREAL);
   double* W = mxGetPr(plhs[0]);
   gateway::withRealData(A, [&](const auto* a) {
+    // An empty result needs no scratch: no column, nothing to transform. (The
+    // host may zero what it hands out, at any size: L is up to 2^30.)
+    if (N == 0) return;
     walsh::Scratch s;
     s.current = static_cast<double*>(mxCalloc(L, sizeof(double)));
     s.next = static_cast<double*>(mxCalloc(L, sizeof(double)));
