@@ -4,10 +4,11 @@
 # `make octave-pkg` the Octave package. Each installs the Debian packages it
 # lacks first when run as root (scripts/deps.sh).
 #
-# The Linux plug-ins are built in $(BUILD); the Windows and macOS ones by
-# scripts/cross.sh in build-win32, build-win64 and build-maci64. `make` and
-# `make test` skip a cross platform whose compilers cannot be installed, saying
-# why; `make win32`, `make win64` and `make maci64` insist.
+# The Linux plug-ins are built in $(BUILD); those of the other platforms by
+# scripts/cross.sh in build-<platform>: win32, win64, aarch64 (ARM Linux, its
+# tests under qemu), maci64 and maca64 (Intel and Apple-silicon macOS).
+# `make` and `make test` skip a cross platform whose compilers cannot be
+# installed, saying why; `make <platform>` insists.
 #
 # The checking runs: `make sanitize` (the suite under ASan+UBSan), `make fuzz`
 # (every fuzz target for FUZZ_SECONDS seconds), `make memcheck` (the suite
@@ -17,7 +18,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_OUT ?= demo_output
 OCTAVE_CLI ?= octave-cli
-PLATFORMS = win32 win64 maci64
+PLATFORMS = win32 win64 aarch64 maci64 maca64
 # The sanitized build (clang), with its own plug-in folder.
 SAN_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60

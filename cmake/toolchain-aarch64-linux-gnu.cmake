@@ -1,10 +1,7 @@
 # 64-bit ARM Linux (aarch64) with Debian's g++-aarch64-linux-gnu. The test
 # programs run under user-mode qemu (qemu-user), which CTest and GoogleTest's
 # test discovery call through CMAKE_CROSSCOMPILING_EMULATOR.
-#
-# Optimized code is compiled at -O2, the level mkoctfile and the Octave
-# package's Makefile use, so that the suite tests the instructions an Octave
-# user on ARM gets (tests/check_fp_contract.sh checks that the flags agree).
+# cmake/Mex.cmake sets the optimization to mkoctfile's -O2.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(triple aarch64-linux-gnu)
@@ -12,8 +9,7 @@ set(triple aarch64-linux-gnu)
 find_program(CMAKE_C_COMPILER NAMES ${triple}-gcc REQUIRED)
 find_program(CMAKE_CXX_COMPILER NAMES ${triple}-g++ REQUIRED)
 find_program(AARCH64_OBJDUMP NAMES ${triple}-objdump REQUIRED)
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)  # read by tests/check_fp_contract.sh
 
 find_program(QEMU_AARCH64 NAMES qemu-aarch64 qemu-aarch64-static)
 if(QEMU_AARCH64)
