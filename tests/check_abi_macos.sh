@@ -4,7 +4,8 @@
 # a Mach-O bundle for <arch> (x86_64: .mexmaci64, arm64: .mexmaca64) and the
 # given minimum macOS; loads libmx, libmex and libmat from @loader_path and
 # otherwise only the system library; exports only _mexFunction; imports from
-# the host libraries only allowed host functions.
+# the host libraries only allowed host functions; on arm64, holds no fused
+# multiply-add (which would change results in the last bit).
 set -euo pipefail
 objdump=$1
 nm=$2
@@ -43,4 +44,7 @@ while read -r sym lib; do
     *) fail "imports $sym from $lib" ;;
   esac
 done < <("$nm" -m -u "$file" | sed -n 's/.*external \([^ ]*\) (from \([^)]*\))$/\1 \2/p')
+if [ "$arch" = arm64 ] && "$objdump" -d "$file" | grep -qE $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t'; then
+  fail "holds a fused multiply-add"
+fi
 echo "ok $name"

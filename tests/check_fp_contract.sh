@@ -38,7 +38,7 @@ done
 echo "ok: $(wc -w <<<"$kernels") kernel sources compiled with:" $wanted
 
 for file in "$@"; do
-  fused=$("$objdump" -d "$file" | grep -E $'\t(fn?madd|fn?msub|fmla|fmls)\t' || true)
+  fused=$("$objdump" -d "$file" | grep -E $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t' || true)
   [ -z "$fused" ] || fail "fused multiply-add in $(basename "$file"):"$'\n'"$(head -5 <<<"$fused")"
 done
 echo "ok: no fused multiply-add in $#" files
