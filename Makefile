@@ -4,10 +4,11 @@
 # `make octave-pkg` the Octave package. Each installs the Debian packages it
 # lacks first when run as root (scripts/deps.sh).
 #
-# The Linux plug-ins are built in $(BUILD); the Windows and macOS ones by
-# scripts/cross.sh in build-win32, build-win64 and build-maci64. `make` and
-# `make test` skip a cross platform whose compilers cannot be installed, saying
-# why; `make win32`, `make win64` and `make maci64` insist.
+# The Linux plug-ins are built in $(BUILD); those of the other platforms by
+# scripts/cross.sh in build-<platform>: win32, win64, aarch64 (ARM Linux, its
+# tests under qemu), maci64 and maca64 (Intel and Apple-silicon macOS).
+# `make` and `make test` skip a cross platform whose compilers cannot be
+# installed, saying why; `make <platform>` insists.
 #
 # `make python` builds the Python package in place (python/bwtoolbox, with
 # Debian's Python, NumPy and pybind11; `pip install --no-build-isolation .`
@@ -21,7 +22,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 DEMO_OUT ?= demo_output
 OCTAVE_CLI ?= octave-cli
-PLATFORMS = win32 win64 maci64
+PLATFORMS = win32 win64 aarch64 maci64 maca64
 # The sanitized build (clang), with its own plug-in folder.
 SAN_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60

@@ -11,9 +11,12 @@
 #   win32    <name>.mexw32: 32-bit DLL, x87 arithmetic, exporting the gateway
 #            as mexFunction and as _mexFunction; imports libmx.dll, libmex.dll.
 #   win64    <name>.mexw64: 64-bit DLL exporting mexFunction; same imports.
+#   aarch64  <name>.mexa64 for 64-bit ARM Linux: as glnxa64 (MATLAB has no
+#            Linux ARM release; these are what the test suite loads there).
 #   maci64   <name>.mexmaci64: x86_64 Mach-O bundle exporting only
 #            _mexFunction, loading libmx, libmex and libmat from @loader_path.
-#            Only the plug-ins named in TOOLBOX_MACOS_PLUGINS are built there.
+#   maca64   <name>.mexmaca64: the same as an arm64 bundle (Apple silicon).
+#            Only the plug-ins named in TOOLBOX_MACOS_PLUGINS are built on macOS.
 #
 # In a sanitized build (TOOLBOX_SANITIZE) the sanitizer runtime lives in the
 # loading program, so a Linux plug-in keeps its references to it undefined and
@@ -26,9 +29,21 @@ if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
 elseif(WIN32)
   set(TOOLBOX_PLATFORM win64)
   set(TOOLBOX_MEX_SUFFIX .mexw64)
+elseif(APPLE AND (CMAKE_OSX_ARCHITECTURES STREQUAL arm64 OR
+                  (NOT CMAKE_OSX_ARCHITECTURES AND CMAKE_SYSTEM_PROCESSOR MATCHES "arm64|aarch64")))
+  set(TOOLBOX_PLATFORM maca64)
+  set(TOOLBOX_MEX_SUFFIX .mexmaca64)
 elseif(APPLE)
   set(TOOLBOX_PLATFORM maci64)
   set(TOOLBOX_MEX_SUFFIX .mexmaci64)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "aarch64|arm64")
+  set(TOOLBOX_PLATFORM aarch64)
+  set(TOOLBOX_MEX_SUFFIX .mexa64)
+  # Optimized at mkoctfile's level, the one an Octave user on ARM gets, so
+  # that the suite tests those instructions (tests/check_fp_contract.sh).
+  foreach(lang C CXX)
+    set(CMAKE_${lang}_FLAGS_RELEASE "-O2 -DNDEBUG")
+  endforeach()
 else()
   set(TOOLBOX_PLATFORM glnxa64)
   set(TOOLBOX_MEX_SUFFIX .mexa64)
@@ -36,7 +51,7 @@ endif()
 
 # The macOS deliverables (-DTOOLBOX_MACOS_PLUGINS=... overrides).
 if(NOT DEFINED TOOLBOX_MACOS_PLUGINS)
-  set(TOOLBOX_MACOS_PLUGINS seqSpectrum)
+  set(TOOLBOX_MACOS_PLUGINS imgToBlocks blocksToImg seqSpectrum cyclicEnergy)
 endif()
 
 set(MEX_HOST_DIR "${CMAKE_CURRENT_LIST_DIR}/../host")

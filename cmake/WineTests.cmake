@@ -7,13 +7,7 @@
 # is missing or cannot run programs of this build's kind, the Wine tests are
 # reported as skipped, with the reason in their output (exit code 77).
 
-set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources, built for the target")
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-if(NOT EXISTS "${GTEST_SOURCE_DIR}/CMakeLists.txt")
-  message(FATAL_ERROR "GoogleTest sources not found in ${GTEST_SOURCE_DIR} (Debian: googletest)")
-endif()
-add_subdirectory("${GTEST_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+include(GTestFromSource)
 # Our platform adjustments (tests/mingw) take the place of GoogleTest's empty
 # gtest/internal/custom/gtest-port.h.
 foreach(t gtest gtest_main)

@@ -2,12 +2,15 @@
 # Cross builds of the plug-ins for the other platforms, each in build-<platform>:
 #   scripts/cross.sh build <platform>...   the plug-ins into dist/<platform>/
 #   scripts/cross.sh test <platform>...    the plug-ins and the platform's tests
-# platforms: win32, win64 (mingw-w64; tests run under Wine) and maci64 (clang
-# and lld; the test checks the bundle's load commands and exports).
+# platforms: win32, win64 (mingw-w64; tests run under Wine), aarch64 (64-bit
+# ARM Linux, g++-aarch64-linux-gnu; tests run under qemu-aarch64), maci64 and
+# maca64 (Intel and Apple-silicon macOS, clang and lld; the test checks the
+# bundles' load commands, architecture, minimum OS and exports).
 #
 # With --optional before the action, a platform whose compilers cannot be
 # installed is reported as skipped, with the reason, instead of failing. When
-# Wine cannot be installed, the Windows tests report themselves as skipped.
+# Wine or qemu cannot be installed, the tests that need them are reported as
+# skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,18 +32,30 @@ for platform in "$@"; do
   case $platform in
     win32) toolchain=cmake/toolchain-i686-w64-mingw32.cmake groups="mingw" ;;
     win64) toolchain=cmake/toolchain-x86_64-w64-mingw32.cmake groups="mingw" ;;
+    aarch64) toolchain=cmake/toolchain-aarch64-linux-gnu.cmake groups="aarch64" ;;
     maci64) toolchain=cmake/toolchain-x86_64-apple-macos.cmake groups="macos" ;;
+    maca64) toolchain=cmake/toolchain-arm64-apple-macos.cmake groups="macos aarch64" ;;
     *) echo "cross.sh: unknown platform $platform" >&2; exit 2 ;;
   esac
   build=build-$platform
   echo "== $platform ($build)"
-  [ "$action" = test ] && [ "$platform" != maci64 ] && groups="$groups test"
+  runs=1  # whether the test programs can run
+  case $platform in maci64|maca64) ;; *) [ "$action" = test ] && groups="$groups test" ;; esac
   if ! scripts/deps.sh $groups; then
     skip "the cross compilers could not be installed (scripts/deps.sh $groups)"
     continue
   fi
-  if [ "$action" = test ] && [ "$platform" != maci64 ] && ! scripts/deps.sh wine; then
-    echo "Wine could not be installed: the $platform tests that run under Wine will be skipped."
+  if [ "$action" = test ]; then
+    case $platform in
+      win32|win64)
+        scripts/deps.sh wine ||
+          echo "Wine could not be installed: the $platform tests that run under Wine will be skipped." ;;
+      aarch64)
+        if ! scripts/deps.sh qemu; then
+          echo "SKIPPED aarch64 tests: qemu-user could not be installed (scripts/deps.sh qemu), so the programs are built but not run"
+          runs=0
+        fi ;;
+    esac
   fi
 
   tests=OFF
@@ -49,6 +64,7 @@ for platform in "$@"; do
     "-DCMAKE_TOOLCHAIN_FILE=$toolchain" -DTOOLBOX_TESTS=$tests >/dev/null
   if [ "$action" = test ]; then
     cmake --build "$build" -j "$jobs"
+    [ $runs -eq 1 ] || continue
     (cd "$build" && ctest --output-on-failure -j "$jobs")
     if [ -f "$build/wineprefix.unusable" ]; then
       echo "SKIPPED $platform tests under Wine: $(cat "$build/wineprefix.unusable")"

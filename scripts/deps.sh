@@ -4,11 +4,13 @@
 # groups: build, test (the Linux build), octave (GNU Octave and mkoctfile),
 # mingw (Windows cross compilers), wine (runs the Windows tests; 32-bit Wine
 # needs the i386 architecture), windows (mingw and wine), macos (clang and lld
-# for the macOS bundle), bench (the Octave packages the host benchmark and the
-# fwht agreement test compare with, gnuplot and a font for the plot), fuzz
-# (clang, libFuzzer, the sanitizer runtimes and valgrind for make sanitize,
-# make fuzz and make memcheck), python (the Python package: headers, NumPy,
-# pybind11, pytest, pip and setuptools).
+# for the macOS bundles; maca64 also needs the aarch64 group's headers),
+# aarch64 (64-bit ARM Linux cross compiler), qemu (runs the aarch64 tests),
+# bench (the Octave packages the host benchmark and the fwht agreement test
+# compare with, gnuplot and a font for the plot), fuzz (clang, libFuzzer, the
+# sanitizer runtimes and valgrind for make sanitize, make fuzz and make
+# memcheck), python (the Python package: headers, NumPy, pybind11, pytest, pip
+# and setuptools).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -25,6 +27,8 @@ declare -A groups=(
   [wine]="wine wine64 wine32:i386"
   [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"
   [macos]="clang lld llvm"
+  [aarch64]="g++-aarch64-linux-gnu binutils-aarch64-linux-gnu"
+  [qemu]="qemu-user"
   # make sanitize, make fuzz (clang with libFuzzer and the sanitizer runtimes;
   # llvm for symbolized reports) and make memcheck (valgrind)
   [fuzz]="clang libclang-rt-14-dev llvm valgrind"

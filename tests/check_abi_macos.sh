@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Checks that a built macOS plug-in looks like a MEX file the host can load:
-#   check_abi_macos.sh <llvm-objdump> <llvm-nm> <file.mexmaci64>
-# an x86_64 Mach-O bundle for macOS 10.13 or later; loads libmx, libmex and
-# libmat from @loader_path and otherwise only the system library; exports only
-# _mexFunction; imports from the host libraries only allowed host functions.
+#   check_abi_macos.sh <llvm-objdump> <llvm-nm> <file> <arch> <minimum macOS>
+# a Mach-O bundle for <arch> (x86_64: .mexmaci64, arm64: .mexmaca64) and the
+# given minimum macOS; loads libmx, libmex and libmat from @loader_path and
+# otherwise only the system library; exports only _mexFunction; imports from
+# the host libraries only allowed host functions; on arm64, holds no fused
+# multiply-add (which would change results in the last bit).
 set -euo pipefail
 objdump=$1
 nm=$2
 file=$3
+arch=$4
+min=$5
 name=$(basename "$file")
 allowed_host="mxGetPr mxGetData mxGetM mxGetN mxGetNumberOfElements mxGetElementSize
 mxGetScalar mxGetClassID mxIsDouble mxIsSparse mxIsComplex mxIsLogical mxIsNumeric
@@ -15,7 +19,8 @@ mxCreateDoubleMatrix_700 mxCalloc mxFree mexErrMsgTxt mexErrMsgIdAndTxt"
 fail() { echo "FAIL $name: $*"; exit 1; }
 
 header=$("$objdump" --macho --private-header "$file")
-grep -qE '^ *MH_MAGIC_64 +X86_64 .* BUNDLE ' <<<"$header" || fail "not an x86_64 Mach-O bundle"
+cputype=$(tr '[:lower:]' '[:upper:]' <<<"$arch")
+grep -qE "^ *MH_MAGIC_64 +$cputype .* BUNDLE " <<<"$header" || fail "not an $arch Mach-O bundle"
 
 dylibs=$("$objdump" --macho --dylibs-used "$file" | sed -n 's/^[[:space:]]*\([^ ]*\) (compatibility.*/\1/p' |
          sort | tr '\n' ' ' | sed 's/ $//')
@@ -26,7 +31,7 @@ commands=$("$objdump" --macho --private-headers "$file")
 grep -q 'cmd LC_RPATH' <<<"$commands" && fail "carries an LC_RPATH"
 minos=$(awk '/cmd LC_VERSION_MIN_MACOSX/ {v = 1} v && $1 == "version" {print $2; exit}
              /cmd LC_BUILD_VERSION/ {b = 1} b && $1 == "minos" {print $2; exit}' <<<"$commands")
-[ "$minos" = 10.13 ] || fail "minimum macOS version is ${minos:-unknown}, expected 10.13"
+[ "$minos" = "$min" ] || fail "minimum macOS version is ${minos:-unknown}, expected $min"
 
 exports=$("$objdump" --macho --exports-trie "$file" | awk 'NF == 2 && $1 ~ /^0x/ {print $2}' | tr '\n' ' ')
 [ "$exports" = "_mexFunction " ] || fail "exports [$exports], expected only _mexFunction"
@@ -39,4 +44,7 @@ while read -r sym lib; do
     *) fail "imports $sym from $lib" ;;
   esac
 done < <("$nm" -m -u "$file" | sed -n 's/.*external \([^ ]*\) (from \([^)]*\))$/\1 \2/p')
+if [ "$arch" = arm64 ] && "$objdump" -d "$file" | grep -qE $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t'; then
+  fail "holds a fused multiply-add"
+fi
 echo "ok $name"

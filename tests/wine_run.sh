@@ -8,6 +8,11 @@
 # Exit code 77 means skipped: Wine is missing or cannot run programs of this
 # kind; the reason is printed (and kept in <prefix>.unusable for the runs
 # that follow the setup).
+#
+# Debian's wine wrapper starts the 32-bit loader whenever wine32 is installed;
+# on a kernel that runs no i386 programs that fails with "Exec format error".
+# The setup then uses the 64-bit loader directly (kept in <prefix>.loader), so
+# 64-bit programs still run; 32-bit ones fail the probe and are skipped.
 set -uo pipefail
 
 export WINEDEBUG=-all
@@ -23,7 +28,7 @@ skip() {
 case ${1:-} in
   --setup)
     prefix=$2 probe=$3
-    rm -rf "$prefix" "$prefix.unusable"
+    rm -rf "$prefix" "$prefix.unusable" "$prefix.loader"
     mkdir -p "$prefix"
     export WINEPREFIX=$prefix
     unusable() {
@@ -31,9 +36,18 @@ case ${1:-} in
       skip "$*"
     }
     command -v wine >/dev/null || unusable "Windows tests need Wine, which is not installed (scripts/deps.sh wine)"
-    log=$(timeout 600 wineboot --init 2>&1) || unusable "wineboot failed: $(tail -n 3 <<<"$log")"
-    out=$(timeout 120 wine "$probe" 2>&1)
-    grep -q "^wine runs" <<<"$out" || unusable "Wine cannot run $(basename "$probe"): $(tail -n 3 <<<"$out")"
+    loader=wine note=""
+    if ! version=$(timeout 60 wine --version 2>&1) && grep -q "Exec format error" <<<"$version"; then
+      loader=/usr/lib/wine/wine64
+      [ -x "$loader" ] || unusable "the wine wrapper fails here (Exec format error) and there is no $loader"
+      export WINELOADER=$loader
+      note=" (the wine wrapper fails here with \"Exec format error\": this kernel runs no 32-bit programs, so only $loader can start)"
+      echo "wine fails with \"Exec format error\": using $loader"
+    fi
+    echo "$loader" >"$prefix.loader"
+    log=$(timeout 600 "$loader" wineboot --init 2>&1) || unusable "wineboot failed$note: $(tail -n 3 <<<"$log")"
+    out=$(timeout 120 "$loader" "$probe" 2>&1)
+    grep -q "^wine runs" <<<"$out" || unusable "Wine cannot run $(basename "$probe")$note: $(tail -n 3 <<<"$out")"
     echo "$out"
     exit 0
     ;;
@@ -43,7 +57,7 @@ case ${1:-} in
       WINEPREFIX=$prefix wineserver -k 2>/dev/null
       WINEPREFIX=$prefix wineserver -w 2>/dev/null
     fi
-    rm -rf "$prefix"
+    rm -rf "$prefix" "$prefix.loader"
     exit 0
     ;;
 esac
@@ -54,4 +68,6 @@ shift
 command -v wine >/dev/null || skip "Windows tests need Wine, which is not installed"
 [ -d "$prefix" ] || skip "no Wine prefix: run the whole test set (setup makes it)"
 export WINEPREFIX=$prefix
-exec wine "$@"
+loader=$(cat "$prefix.loader" 2>/dev/null || echo wine)
+[ "$loader" = wine ] || export WINELOADER=$loader
+exec "$loader" "$@"
