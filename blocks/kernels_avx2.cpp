@@ -3,8 +3,9 @@
 #include <type_traits>
 
 #include "blocks/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 #include <immintrin.h>
 
@@ -41,3 +42,4 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 }  // namespace blocks::kernels::avx2
 
 TOOLBOX_TARGET_END
+#endif

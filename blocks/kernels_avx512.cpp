@@ -3,8 +3,9 @@
 #include <type_traits>
 
 #include "blocks/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 #include <immintrin.h>
 
@@ -37,3 +38,4 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 }  // namespace blocks::kernels::avx512
 
 TOOLBOX_TARGET_END
+#endif

@@ -5,8 +5,9 @@
 #include <utility>
 
 #include "energy/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 #include <immintrin.h>
 
@@ -64,3 +65,4 @@ constexpr int kFieldTileVectors = 10;
 }  // namespace energy::kernels::avx2
 
 TOOLBOX_TARGET_END
+#endif

@@ -5,8 +5,9 @@
 #include <utility>
 
 #include "energy/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 #include <immintrin.h>
 
@@ -67,3 +68,4 @@ constexpr int kFieldTileVectors = 24;
 }  // namespace energy::kernels::avx512
 
 TOOLBOX_TARGET_END
+#endif

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "reference/walsh_reference.h"
-#include "host/cpu.h"
+#include "simd/cpu.h"
 #include "support.h"
 #include "walsh/transform.h"
 

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 #include "walsh/kernels.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 #include <immintrin.h>
 
@@ -86,3 +87,4 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 }  // namespace walsh::kernels::avx2
 
 TOOLBOX_TARGET_END
+#endif

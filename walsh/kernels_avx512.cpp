@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 #include "walsh/kernels.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 #include <immintrin.h>
 
@@ -115,3 +116,4 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 }  // namespace walsh::kernels::avx512
 
 TOOLBOX_TARGET_END
+#endif

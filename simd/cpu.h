@@ -6,17 +6,15 @@
 // library for it on any platform. It runs once per process: cpuid is slow
 // (under a hypervisor it traps, costing microseconds), and the answer is a
 // property of the machine that no call can change.
-#ifndef TOOLBOX_HOST_CPU_H
-#define TOOLBOX_HOST_CPU_H
+#ifndef TOOLBOX_SIMD_CPU_H
+#define TOOLBOX_SIMD_CPU_H
 
 #include <atomic>
 #include <cstdint>
 
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
-#define TOOLBOX_X86_SIMD 1
+#include "simd/isa_target.h"
+#if TOOLBOX_X86_SIMD
 #include <cpuid.h>
-#else
-#define TOOLBOX_X86_SIMD 0
 #endif
 
 namespace cpu {
