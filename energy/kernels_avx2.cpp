@@ -60,7 +60,7 @@ inline void fetchAhead(const double* p) { _mm_prefetch(reinterpret_cast<const ch
 constexpr int kTileVectors = 8;
 constexpr int kFieldTileVectors = 10;
 
-#include "energy/kernels_x86.inc"
+#include "energy/kernels.inc"
 
 }  // namespace energy::kernels::avx2
 

@@ -63,7 +63,7 @@ inline void fetchAhead(const double* p) { _mm_prefetch(reinterpret_cast<const ch
 constexpr int kTileVectors = 16;
 constexpr int kFieldTileVectors = 24;
 
-#include "energy/kernels_x86.inc"
+#include "energy/kernels.inc"
 
 }  // namespace energy::kernels::avx512
 

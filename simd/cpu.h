@@ -19,7 +19,10 @@
 
 namespace cpu {
 
-enum class Isa { scalar, avx2, avx512 };
+enum class Isa { scalar, avx2, avx512, neon };
+
+// Every path, for tests and benchmarks that run each one the processor has.
+constexpr Isa kIsas[] = {Isa::scalar, Isa::avx2, Isa::avx512, Isa::neon};
 
 #if TOOLBOX_X86_SIMD
 namespace detail {
@@ -61,20 +64,22 @@ inline int features() {
 }  // namespace detail
 
 inline bool supports(Isa isa) {
+  if (isa == Isa::neon) return false;
   return isa == Isa::scalar || (detail::features() & (isa == Isa::avx2 ? 1 : 2)) != 0;
 }
 #else
-inline bool supports(Isa isa) { return isa == Isa::scalar; }
+inline bool supports(Isa isa) { return isa == Isa::scalar || (TOOLBOX_ARM_NEON && isa == Isa::neon); }
 #endif
 
 inline Isa bestIsa() {
+  if (supports(Isa::neon)) return Isa::neon;
   if (supports(Isa::avx512)) return Isa::avx512;
   if (supports(Isa::avx2)) return Isa::avx2;
   return Isa::scalar;
 }
 
 inline const char* name(Isa isa) {
-  return isa == Isa::avx512 ? "avx512" : isa == Isa::avx2 ? "avx2" : "scalar";
+  return isa == Isa::avx512 ? "avx512" : isa == Isa::avx2 ? "avx2" : isa == Isa::neon ? "neon" : "scalar";
 }
 
 }  // namespace cpu

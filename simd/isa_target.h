@@ -13,7 +13,8 @@
 //
 // TOOLBOX_X86_SIMD is the one test of the processor family: where it is 0
 // (ARM, 32-bit x86, compilers without GNU extensions) such a file compiles to
-// nothing and the dispatch (simd/cpu.h) offers no x86 path.
+// nothing and the dispatch (simd/cpu.h) offers no x86 path. The NEON files
+// are guarded by TOOLBOX_ARM_NEON alike.
 //
 // Such a file must include no header with inline functions after the BEGIN
 // line (standard headers of types only): an inline function compiled there
@@ -26,6 +27,14 @@
 #define TOOLBOX_X86_SIMD 1
 #else
 #define TOOLBOX_X86_SIMD 0
+#endif
+// NEON (Advanced SIMD) is part of every 64-bit ARM processor: its files need
+// no target region and the dispatch no run-time test.
+// TOOLBOX_NO_NEON leaves them out (cmake/toolchain-macos.cmake).
+#if defined(__aarch64__) && defined(__ARM_NEON) && !defined(TOOLBOX_NO_NEON)
+#define TOOLBOX_ARM_NEON 1
+#else
+#define TOOLBOX_ARM_NEON 0
 #endif
 
 #define TOOLBOX_PRAGMA(x) _Pragma(#x)
