@@ -60,6 +60,9 @@ kernels::Set kernelsFor(cpu::Isa isa) {
   if (isa == cpu::Isa::avx512) return {kernels::avx512::cut, kernels::avx512::paste};
   if (isa == cpu::Isa::avx2) return {kernels::avx2::cut, kernels::avx2::paste};
 #endif
+#if TOOLBOX_ARM_NEON
+  if (isa == cpu::Isa::neon) return {kernels::neon::cut, kernels::neon::paste};
+#endif
   (void)isa;
   return {kernels::scalar::cut, kernels::scalar::paste};
 }

@@ -10,8 +10,8 @@
 #include <cstddef>
 
 #include "blocks/grid.h"
-#include "host/cpu.h"
-#include "host/elements.h"
+#include "simd/cpu.h"
+#include "simd/elements.h"
 
 namespace blocks {
 

@@ -48,6 +48,7 @@ struct Set {
 namespace scalar { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
 namespace avx2 { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
 namespace avx512 { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
+namespace neon { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
 
 }  // namespace blocks::kernels
 

@@ -3,8 +3,9 @@
 #include <type_traits>
 
 #include "blocks/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 #include <immintrin.h>
 
@@ -21,6 +22,9 @@ inline __m256i firstLanes(std::ptrdiff_t n) {
 }
 inline V loadPart(const double* p, std::ptrdiff_t n) { return _mm256_maskload_pd(p, firstLanes(n)); }
 inline void storePart(double* p, std::ptrdiff_t n, V v) { _mm256_maskstore_pd(p, firstLanes(n), v); }
+inline void moveTwo(const double* from, double* to) { _mm_storeu_pd(to, _mm_loadu_pd(from)); }
+inline void moveFour(const double* from, double* to) { _mm256_storeu_pd(to, _mm256_loadu_pd(from)); }
+inline void endStreams() { _mm_sfence(); }
 inline void streamLine(double* to, const double* from) {
   _mm256_stream_pd(to, _mm256_loadu_pd(from));
   _mm256_stream_pd(to + 4, _mm256_loadu_pd(from + 4));
@@ -36,8 +40,9 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
   b = _mm256_permute2f128_pd(lo, hi, 0x31);
 }
 
-#include "blocks/kernels_x86.inc"
+#include "blocks/kernels.inc"
 
 }  // namespace blocks::kernels::avx2
 
 TOOLBOX_TARGET_END
+#endif

@@ -3,8 +3,9 @@
 #include <type_traits>
 
 #include "blocks/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 #include <immintrin.h>
 
@@ -19,6 +20,9 @@ inline void store(double* p, V v) { _mm512_storeu_pd(p, v); }
 inline __mmask8 firstLanes(std::ptrdiff_t n) { return static_cast<__mmask8>((1u << n) - 1); }
 inline V loadPart(const double* p, std::ptrdiff_t n) { return _mm512_maskz_loadu_pd(firstLanes(n), p); }
 inline void storePart(double* p, std::ptrdiff_t n, V v) { _mm512_mask_storeu_pd(p, firstLanes(n), v); }
+inline void moveTwo(const double* from, double* to) { _mm_storeu_pd(to, _mm_loadu_pd(from)); }
+inline void moveFour(const double* from, double* to) { _mm256_storeu_pd(to, _mm256_loadu_pd(from)); }
+inline void endStreams() { _mm_sfence(); }
 inline void streamLine(double* to, const double* from) { _mm512_stream_pd(to, _mm512_loadu_pd(from)); }
 
 // a = column 0, b = column 1 of four 2-by-2 blocks; lo and hi hold the blocks
@@ -32,8 +36,9 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
   b = _mm512_permutex2var_pd(lo, _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15), hi);
 }
 
-#include "blocks/kernels_x86.inc"
+#include "blocks/kernels.inc"
 
 }  // namespace blocks::kernels::avx512
 
 TOOLBOX_TARGET_END
+#endif

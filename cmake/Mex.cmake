@@ -110,16 +110,3 @@ function(add_mex name)
     set_property(GLOBAL APPEND PROPERTY TOOLBOX_MEX_TARGETS ${name})
   endif()
 endfunction()
-
-# add_core(<name> <sources...>): the static library of a kernel's core, which
-# its plug-ins and the tests link. On x86-64 it also gets the kernel's
-# per-instruction-set files kernels_avx2.cpp and kernels_avx512.cpp (each
-# names its instruction set in the source), chosen at run time.
-function(add_core name)
-  set(sources ${ARGN})
-  if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
-    list(APPEND sources kernels_avx2.cpp kernels_avx512.cpp)
-  endif()
-  add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
-endfunction()

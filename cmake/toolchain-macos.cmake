@@ -39,6 +39,13 @@ string(REPLACE VERSION "${cxx_version}" cxx_arch "${MACOS_CXX_ARCH}")
 # as its own attribute macros.
 set(c_headers "-U__nonnull -U__nullable -idirafter ${MACOS_MULTIARCH} -idirafter /usr/include")
 set(headers "-Wno-unused-command-line-argument -nostdinc++ -isystem ${cxx_dir} -isystem ${cxx_arch} ${c_headers}")
+# glibc's int64_t is long where macOS has long long, and clang 14 crashes
+# mangling arm_neon.h's vector types built on it: without the macOS SDK the
+# arm64 bundles are built without their NEON paths (they take the portable
+# ones, with the same results); a build on a Mac with Xcode has them.
+if(MACOS_ARCH STREQUAL arm64)
+  string(APPEND headers " -DTOOLBOX_NO_NEON=1")
+endif()
 set(CMAKE_C_FLAGS_INIT "${c_headers}")
 set(CMAKE_CXX_FLAGS_INIT "${headers}")
 

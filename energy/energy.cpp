@@ -44,6 +44,10 @@ kernels::Set kernelsFor(cpu::Isa isa) {
   if (isa == cpu::Isa::avx2)
     return {kernels::avx2::add, kernels::avx2::addPadded, kernels::avx2::addRows, kernels::avx2::addTiled};
 #endif
+#if TOOLBOX_ARM_NEON
+  if (isa == cpu::Isa::neon)
+    return {kernels::neon::add, kernels::neon::addPadded, kernels::neon::addRows, kernels::neon::addTiled};
+#endif
   (void)isa;
   return {kernels::scalar::add, kernels::scalar::addPadded, kernels::scalar::addRows, nullptr};
 }

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "energy/values.h"
-#include "host/cpu.h"
+#include "simd/cpu.h"
 
 namespace energy {
 

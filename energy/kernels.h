@@ -88,10 +88,14 @@ struct Set {
 TOOLBOX_ENERGY_KERNELS(scalar)
 TOOLBOX_ENERGY_KERNELS(avx2)
 TOOLBOX_ENERGY_KERNELS(avx512)
+TOOLBOX_ENERGY_KERNELS(neon)
 namespace avx2 {
 void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
 }
 namespace avx512 {
+void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
+}
+namespace neon {
 void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
 }
 #undef TOOLBOX_ENERGY_KERNELS

@@ -5,8 +5,9 @@
 #include <utility>
 
 #include "energy/kernels.h"
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 #include <immintrin.h>
 
@@ -59,8 +60,9 @@ inline void fetchAhead(const double* p) { _mm_prefetch(reinterpret_cast<const ch
 constexpr int kTileVectors = 8;
 constexpr int kFieldTileVectors = 10;
 
-#include "energy/kernels_x86.inc"
+#include "energy/kernels.inc"
 
 }  // namespace energy::kernels::avx2
 
 TOOLBOX_TARGET_END
+#endif

@@ -8,7 +8,7 @@
 #                     include, and a Makefile that builds <name>.mex with
 #                     mkoctfile --mex
 cmake_minimum_required(VERSION 3.20)
-include("${ROOT}/cmake/Octave.cmake")
+include("${ROOT}/cmake/Plugins.cmake")
 
 set(pkg "${STAGE}/bwtoolbox")
 file(REMOVE_RECURSE "${STAGE}")

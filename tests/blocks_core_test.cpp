@@ -291,7 +291,7 @@ TEST(BlockCopy, EveryCodePathMatchesTheReference) {
   std::uniform_real_distribution<double> value(-1e3, 1e3);
   const double sentinel = -12345.678;
   const int sides[] = {2, 3, 4, 5, 8, 9, 16, 17, 24};
-  for (cpu::Isa isa : {cpu::Isa::scalar, cpu::Isa::avx2, cpu::Isa::avx512}) {
+  for (cpu::Isa isa : cpu::kIsas) {
     if (!cpu::supports(isa)) {
       std::printf("[  NOTE    ] %s path not supported by this processor, not run\n", cpu::name(isa));
       continue;

@@ -24,7 +24,7 @@ const double kInf = std::numeric_limits<double>::infinity();
 // The code paths this processor can run.
 std::vector<cpu::Isa> supportedIsas() {
   std::vector<cpu::Isa> isas;
-  for (cpu::Isa isa : {cpu::Isa::scalar, cpu::Isa::avx2, cpu::Isa::avx512})
+  for (cpu::Isa isa : cpu::kIsas)
     if (cpu::supports(isa)) isas.push_back(isa);
   return isas;
 }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "reference/walsh_reference.h"
-#include "host/cpu.h"
+#include "simd/cpu.h"
 #include "support.h"
 #include "walsh/transform.h"
 
@@ -492,7 +492,7 @@ TEST(WalshDataFlow, AnyScheduleOfTheSameOperandPairsGivesTheSameBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, WalshPath,
-                         ::testing::Values(cpu::Isa::scalar, cpu::Isa::avx2, cpu::Isa::avx512),
+                         ::testing::ValuesIn(cpu::kIsas),
                          [](const ::testing::TestParamInfo<cpu::Isa>& info) { return cpu::name(info.param); });
 
 }  // namespace

@@ -20,6 +20,7 @@ using ColumnsFn = bool (*)(const double* A, std::int32_t M, std::int32_t N, doub
 
 namespace avx2 { bool columns(const double*, std::int32_t, std::int32_t, double*, int, double*, double*); }
 namespace avx512 { bool columns(const double*, std::int32_t, std::int32_t, double*, int, double*, double*); }
+namespace neon { bool columns(const double*, std::int32_t, std::int32_t, double*, int, double*, double*); }
 
 }  // namespace walsh::kernels
 

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 #include "walsh/kernels.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 #include <immintrin.h>
 
@@ -20,6 +21,7 @@ using V = __m256d;
 inline V load(const double* p) { return _mm256_loadu_pd(p); }
 // Non-temporal stores of v and of its halves, to addresses aligned to their size.
 inline void stream(double* p, V v) { _mm256_stream_pd(p, v); }
+inline void endStreams() { _mm_sfence(); }
 inline void streamLow(double* p, V v) { _mm_stream_pd(p, _mm256_castpd256_pd128(v)); }
 inline void streamHigh(double* p, V v) { _mm_stream_pd(p, _mm256_extractf128_pd(v, 1)); }
 // The low and the high half of v, to memory.
@@ -81,8 +83,9 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
   }
 }
 
-#include "walsh/kernels_x86.inc"
+#include "walsh/kernels.inc"
 
 }  // namespace walsh::kernels::avx2
 
 TOOLBOX_TARGET_END
+#endif

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/isa_target.h"
+#include "simd/isa_target.h"
 #include "walsh/kernels.h"
 
+#if TOOLBOX_X86_SIMD  // elsewhere this file compiles to nothing
 TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 #include <immintrin.h>
 
@@ -27,6 +28,7 @@ using V = __m512d;
 inline V load(const double* p) { return _mm512_loadu_pd(p); }
 // Non-temporal stores of v and of its halves, to addresses aligned to their size.
 inline void stream(double* p, V v) { _mm512_stream_pd(p, v); }
+inline void endStreams() { _mm_sfence(); }
 inline void streamLow(double* p, V v) { _mm256_stream_pd(p, _mm512_castpd512_pd256(v)); }
 inline void streamHigh(double* p, V v) { _mm256_stream_pd(p, _mm512_extractf64x4_pd(v, 1)); }
 // The low and the high half of v, to memory.
@@ -110,8 +112,9 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
   }
 }
 
-#include "walsh/kernels_x86.inc"
+#include "walsh/kernels.inc"
 
 }  // namespace walsh::kernels::avx512
 
 TOOLBOX_TARGET_END
+#endif

@@ -92,6 +92,9 @@ kernels::ColumnsFn kernelFor(cpu::Isa isa) {
   if (isa == cpu::Isa::avx512) return kernels::avx512::columns;
   if (isa == cpu::Isa::avx2) return kernels::avx2::columns;
 #endif
+#if TOOLBOX_ARM_NEON
+  if (isa == cpu::Isa::neon) return kernels::neon::columns;
+#endif
   (void)isa;
   return nullptr;
 }

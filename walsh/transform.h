@@ -14,8 +14,8 @@
 
 #include <cstdint>
 
-#include "host/cpu.h"
-#include "host/elements.h"
+#include "simd/cpu.h"
+#include "simd/elements.h"
 
 namespace walsh {
 

@@ -1,8 +1,8 @@
 // The element types a host array can hold, for cores that read any numeric or
 // logical input and convert each value to double as it is read. Logical arrays
 // hold one byte per element and share the uint8_t instantiation.
-#ifndef TOOLBOX_HOST_ELEMENTS_H
-#define TOOLBOX_HOST_ELEMENTS_H
+#ifndef TOOLBOX_SIMD_ELEMENTS_H
+#define TOOLBOX_SIMD_ELEMENTS_H
 
 #include <cstdint>
 

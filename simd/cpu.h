@@ -6,22 +6,23 @@
 // library for it on any platform. It runs once per process: cpuid is slow
 // (under a hypervisor it traps, costing microseconds), and the answer is a
 // property of the machine that no call can change.
-#ifndef TOOLBOX_HOST_CPU_H
-#define TOOLBOX_HOST_CPU_H
+#ifndef TOOLBOX_SIMD_CPU_H
+#define TOOLBOX_SIMD_CPU_H
 
 #include <atomic>
 #include <cstdint>
 
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
-#define TOOLBOX_X86_SIMD 1
+#include "simd/isa_target.h"
+#if TOOLBOX_X86_SIMD
 #include <cpuid.h>
-#else
-#define TOOLBOX_X86_SIMD 0
 #endif
 
 namespace cpu {
 
-enum class Isa { scalar, avx2, avx512 };
+enum class Isa { scalar, avx2, avx512, neon };
+
+// Every path, for tests and benchmarks that run each one the processor has.
+constexpr Isa kIsas[] = {Isa::scalar, Isa::avx2, Isa::avx512, Isa::neon};
 
 #if TOOLBOX_X86_SIMD
 namespace detail {
@@ -63,20 +64,22 @@ inline int features() {
 }  // namespace detail
 
 inline bool supports(Isa isa) {
+  if (isa == Isa::neon) return false;
   return isa == Isa::scalar || (detail::features() & (isa == Isa::avx2 ? 1 : 2)) != 0;
 }
 #else
-inline bool supports(Isa isa) { return isa == Isa::scalar; }
+inline bool supports(Isa isa) { return isa == Isa::scalar || (TOOLBOX_ARM_NEON && isa == Isa::neon); }
 #endif
 
 inline Isa bestIsa() {
+  if (supports(Isa::neon)) return Isa::neon;
   if (supports(Isa::avx512)) return Isa::avx512;
   if (supports(Isa::avx2)) return Isa::avx2;
   return Isa::scalar;
 }
 
 inline const char* name(Isa isa) {
-  return isa == Isa::avx512 ? "avx512" : isa == Isa::avx2 ? "avx2" : "scalar";
+  return isa == Isa::avx512 ? "avx512" : isa == Isa::avx2 ? "avx2" : isa == Isa::neon ? "neon" : "scalar";
 }
 
 }  // namespace cpu
