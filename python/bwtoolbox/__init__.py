@@ -11,6 +11,9 @@ blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0))
 seq_spectrum(a, axis=0)
     Sequency-ordered Walsh-Hadamard spectrum along an axis, zero-padded to a
     power of two and divided by its length.
+walsh_spectrum(a, n=None, ordering="sequency", axis=0)
+    The same spectrum in fwht's convention: length n, and sequency, Hadamard
+    (natural) or dyadic (Paley) order.
 cyclic_energy(field, positions, *, imag=None)
     For every cyclic shift of a sampling pattern, the energy of a complex
     field at the point-reflected, shifted samples.
@@ -48,6 +51,7 @@ __all__ = [
     "img_to_blocks",
     "blocks_to_img",
     "seq_spectrum",
+    "walsh_spectrum",
     "cyclic_energy",
     "ToolboxError",
     "ToolboxValueError",
@@ -290,6 +294,106 @@ def seq_spectrum(a, axis=0):
     if A.ndim == 2:
         return W if axis == 0 else W.T
     return np.moveaxis(W.reshape((L,) + rest, order="F"), 0, axis)
+
+
+_ORDERINGS = ("sequency", "hadamard", "dyadic")
+
+
+def _sequency_rows(L, ordering):
+    """Rows of the sequency spectrum that make up the Hadamard or dyadic one.
+
+    Sequency row r is Hadamard row rev(gray(r)), rev reversing the log2(L)
+    bits: so Hadamard row s is sequency row gray^-1(rev(s)), and dyadic row s
+    (Hadamard row rev(s)) is sequency row gray^-1(s)."""
+    k = L.bit_length() - 1
+    s = np.arange(L, dtype=np.int64)
+    if ordering == "hadamard":
+        r = np.zeros_like(s)
+        for b in range(k):
+            r |= ((s >> b) & 1) << (k - 1 - b)
+        s = r
+    g = s.copy()  # inverse Gray code: XOR of all right shifts
+    shift = s >> 1
+    while shift.any():
+        g ^= shift
+        shift >>= 1
+    return g
+
+
+def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
+    """Walsh-Hadamard spectrum in sequency, Hadamard or dyadic order.
+
+    The calling convention of fwht(x, n, ordering) of the Octave signal
+    package and MATLAB's Signal Processing Toolbox (as the toolbox function
+    walshSpectrum), along `axis`: every slice is padded with zeros to n
+    values or truncated to its first n, transformed and divided by its
+    length. With n=None the length is seq_spectrum's, and the sequency order
+    is seq_spectrum's result, bit for bit; the other orderings hold the same
+    values with their rows permuted.
+
+    Parameters
+    ----------
+    a : array_like
+        As for seq_spectrum; complex input is transformed in its real and
+        imaginary parts, and the result is complex.
+    n : int, optional
+        A positive power of two: the transform length.
+    ordering : {"sequency", "hadamard", "dyadic"}
+        "sequency": entry r belongs to the Walsh function with r sign changes
+        (the default). "hadamard": natural order, entry s to row s of the
+        Sylvester Hadamard matrix. "dyadic": Paley order, entry s to the
+        Hadamard row whose index is s with its log2(L) bits reversed.
+    axis : int
+        The axis to transform (default 0).
+
+    Raises
+    ------
+    ToolboxValueError
+        walshSpectrum:badLength (n not a positive power of two),
+        walshSpectrum:badOrdering, and the errors of seq_spectrum.
+
+    Examples
+    --------
+    >>> import bwtoolbox as bw
+    >>> bw.walsh_spectrum([1.0, 2.0, 3.0, 4.0]).tolist()
+    [2.5, -1.0, 0.0, -0.5]
+    >>> bw.walsh_spectrum([1.0, 2.0, 3.0, 4.0], ordering="hadamard").tolist()
+    [2.5, -0.5, -1.0, 0.0]
+    >>> bw.walsh_spectrum([1.0, 2.0, 3.0], n=2, ordering="dyadic").tolist()
+    [1.5, -0.5]
+    """
+    fn = "walshSpectrum"
+    if not isinstance(ordering, str) or ordering.lower() not in _ORDERINGS:
+        raise ToolboxValueError(
+            "ordering must be 'sequency', 'hadamard' or 'dyadic'", f"{fn}:badOrdering")
+    ordering = ordering.lower()
+    A = a if isinstance(a, np.ndarray) else np.asarray(a)
+    if A.ndim == 0:
+        A = A.reshape(1)
+    if n is not None:
+        try:
+            n = operator.index(n)
+        except TypeError:
+            n = 0
+        if n < 1 or n & (n - 1):
+            raise ToolboxValueError("n must be a positive power of two", f"{fn}:badLength")
+        if isinstance(axis, (int, np.integer)) and -A.ndim <= axis < A.ndim:
+            M = A.shape[axis]  # (a bad axis is seq_spectrum's to report)
+            if n < M:
+                A = np.take(A, range(n), axis=axis)
+            elif n > 1 and n > (1 << (M - 1).bit_length()):
+                pad = [(0, 0)] * A.ndim
+                pad[axis] = (0, n - M)
+                A = np.pad(A, pad)
+    if np.iscomplexobj(A):
+        re, im = seq_spectrum(A.real, axis), seq_spectrum(A.imag, axis)
+        W = np.empty(re.shape, dtype=np.complex128)
+        W.real, W.imag = re, im
+    else:
+        W = seq_spectrum(A, axis)
+    if ordering != "sequency":
+        W = np.take(W, _sequency_rows(W.shape[axis], ordering), axis=axis)
+    return W
 
 
 def cyclic_energy(field, positions, *, imag=None):

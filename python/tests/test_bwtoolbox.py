@@ -130,6 +130,35 @@ class TestAgainstReferences:
             assert same_bits(bw.seq_spectrum(np.moveaxis(A3, 0, 1), axis=1),
                              np.moveaxis(np.stack([W, -W], axis=2), 0, 1))
 
+    def test_walsh_orderings_lengths_and_complex(self):
+        # Hadamard row s is the sequency row of its sign-change count; dyadic
+        # row s is Hadamard row bitrev(s).
+        def rows(L, ordering):
+            k = L.bit_length() - 1
+            H = np.array([[(-1) ** bin(i & j).count("1") for j in range(L)] for i in range(L)])
+            changes = (np.diff(H, axis=1) != 0).sum(axis=1)
+            if ordering == "dyadic":
+                changes = changes[[int(format(s, f"0{k}b")[::-1] or "0", 2) for s in range(L)]]
+            return changes
+        A = COLUMNS[LENGTHS.index(9)]
+        for n, L, rows_used in ((None, 16, 9), (32, 32, 9), (4, 4, 4), (1, 1, 1)):
+            W = wht_reference(A[:rows_used] if rows_used < 9 else
+                              np.vstack([A, np.zeros((L - 9, A.shape[1]))]))
+            for ordering in ("sequency", "Hadamard", "dyadic"):
+                expect = W if ordering == "sequency" else W[rows(L, ordering.lower())]
+                assert same_bits(bw.walsh_spectrum(A, n, ordering), expect)
+                assert same_bits(bw.walsh_spectrum(A.T, n, ordering, axis=1), expect.T)
+        Z = bw.walsh_spectrum(A + 1j * A[::-1], ordering="dyadic")
+        assert same_bits(Z.real, bw.walsh_spectrum(A, None, "dyadic"))
+        assert same_bits(Z.imag, bw.walsh_spectrum(A[::-1], None, "dyadic"))
+        for n in (0, 3, 2.0):
+            with pytest.raises(ValueError, match="power of two") as e:
+                bw.walsh_spectrum(A, n)
+            assert e.value.identifier == "walshSpectrum:badLength"
+        with pytest.raises(ValueError) as e:
+            bw.walsh_spectrum(A, None, "natural")
+        assert e.value.identifier == "walshSpectrum:badOrdering"
+
     @pytest.mark.parametrize("case", range(len(FIELDS)))
     def test_energy_in_both_orders(self, case):
         f, pos = FIELDS_DATA[case]
