@@ -31,6 +31,10 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 
 #include "blocks/kernels.inc"
 
+}  // namespace
+
+#include "blocks/entries.inc"
+
 }  // namespace blocks::kernels::avx2
 
 TOOLBOX_TARGET_END

@@ -40,6 +40,10 @@ constexpr int kFieldTileVectors = 10;
 
 #include "energy/kernels.inc"
 
+}  // namespace
+
+#include "energy/entries.inc"
+
 }  // namespace energy::kernels::avx2
 
 TOOLBOX_TARGET_END

@@ -45,6 +45,10 @@ constexpr int kFieldTileVectors = 24;
 
 #include "energy/kernels.inc"
 
+}  // namespace
+
+#include "energy/entries.inc"
+
 }  // namespace energy::kernels::avx512
 
 TOOLBOX_TARGET_END

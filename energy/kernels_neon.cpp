@@ -43,6 +43,10 @@ constexpr int kFieldTileVectors = 24;
 
 #include "energy/kernels.inc"
 
+}  // namespace
+
+#include "energy/entries.inc"
+
 }  // namespace energy::kernels::neon
 
 #endif

@@ -68,6 +68,10 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 
 #include "walsh/kernels.inc"
 
+}  // namespace
+
+#include "walsh/entries.inc"
+
 }  // namespace walsh::kernels::neon
 
 #endif
