@@ -1,6 +1,8 @@
 // The block copies with AVX2: four doubles per vector.
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "blocks/kernels.h"
 #include "simd/isa_target.h"
@@ -12,23 +14,10 @@ TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 namespace blocks::kernels::avx2 {
 namespace {
 
-constexpr int W = 4;
-using V = __m256d;
+#include "simd/avx2.inc"
 
-inline V load(const double* p) { return _mm256_loadu_pd(p); }
-inline void store(double* p, V v) { _mm256_storeu_pd(p, v); }
-inline __m256i firstLanes(std::ptrdiff_t n) {
-  return _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));
-}
-inline V loadPart(const double* p, std::ptrdiff_t n) { return _mm256_maskload_pd(p, firstLanes(n)); }
-inline void storePart(double* p, std::ptrdiff_t n, V v) { _mm256_maskstore_pd(p, firstLanes(n), v); }
 inline void moveTwo(const double* from, double* to) { _mm_storeu_pd(to, _mm_loadu_pd(from)); }
-inline void moveFour(const double* from, double* to) { _mm256_storeu_pd(to, _mm256_loadu_pd(from)); }
-inline void endStreams() { _mm_sfence(); }
-inline void streamLine(double* to, const double* from) {
-  _mm256_stream_pd(to, _mm256_loadu_pd(from));
-  _mm256_stream_pd(to + 4, _mm256_loadu_pd(from + 4));
-}
+inline void moveFour(const double* from, double* to) { store(to, load(from)); }
 
 // a = column 0, b = column 1 of two 2-by-2 blocks: lo = a0 a1 b0 b1, hi = a2 a3 b2 b3.
 inline void interleavePairs(V a, V b, V& lo, V& hi) {
@@ -41,6 +30,10 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 }
 
 #include "blocks/kernels.inc"
+
+}  // namespace
+
+#include "blocks/entries.inc"
 
 }  // namespace blocks::kernels::avx2
 

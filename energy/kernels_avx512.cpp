@@ -14,28 +14,12 @@ TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 namespace energy::kernels::avx512 {
 namespace {
 
-constexpr int W = 8;
-using V = __m512d;
-using M = __mmask8;
-using I = __m512i;
+#include "simd/avx512.inc"
 
-inline M allLanes() { return 0xFF; }
-inline M firstLanes(std::ptrdiff_t n) { return static_cast<M>((1u << n) - 1); }
-inline M both(M a, M b) { return a & b; }
-inline M butNot(M a, M b) { return a & static_cast<M>(~b); }
-
-inline V load(const double* p) { return _mm512_loadu_pd(p); }
-inline void store(double* p, V v) { _mm512_storeu_pd(p, v); }
-inline V loadPart(M k, const double* p) { return _mm512_maskz_loadu_pd(k, p); }
-inline void storePart(M k, double* p, V v) { _mm512_mask_storeu_pd(p, k, v); }
 inline V loadEither(M a, const double* pa, M b, const double* pb) {
   return _mm512_mask_loadu_pd(_mm512_maskz_loadu_pd(a, pa), b, pb);
 }
-inline V add(V a, V b) { return _mm512_add_pd(a, b); }
-inline V mul(V a, V b) { return _mm512_mul_pd(a, b); }
 
-inline I splat(std::int64_t x) { return _mm512_set1_epi64(x); }
-inline I loadIndices(const std::int64_t* p) { return _mm512_load_si512(p); }
 inline M below(I rows, I r) { return _mm512_cmplt_epi64_mask(rows, r); }
 inline I nextRows(I rows, I step, I m) {
   rows = _mm512_add_epi64(rows, step);
@@ -47,23 +31,23 @@ inline void wrapRows(const double* col, std::ptrdiff_t m, std::ptrdiff_t t, doub
   const I index = _mm512_add_epi64(_mm512_set1_epi64(W - t), _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7));
   _mm512_store_pd(to, _mm512_permutex2var_pd(load(col + m - W), index, load(col)));
 }
-inline I addI(I a, I b) { return _mm512_add_epi64(a, b); }
-inline void storeIndices(std::int64_t* p, I x) { _mm512_store_si512(p, x); }
 // x mod m for 0 <= x < 2m.
 inline I wrapRow(I x, I m) { return _mm512_mask_sub_epi64(x, _mm512_cmpge_epi64_mask(x, m), x, m); }
-inline M above(I x, I y) { return _mm512_cmpgt_epi64_mask(x, y); }
 inline I timesDouble(I x) {
   x = _mm512_add_epi64(x, x);
   x = _mm512_add_epi64(x, x);
   return _mm512_add_epi64(x, x);
 }
 inline I choose(M k, I a, I b) { return _mm512_mask_blend_epi64(k, b, a); }
-inline void fetchAhead(const double* p) { _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0); }
 
 constexpr int kTileVectors = 16;
 constexpr int kFieldTileVectors = 24;
 
 #include "energy/kernels.inc"
+
+}  // namespace
+
+#include "energy/entries.inc"
 
 }  // namespace energy::kernels::avx512
 

@@ -15,28 +15,16 @@ TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX2)
 namespace walsh::kernels::avx2 {
 namespace {
 
-constexpr int W = 4, LB = 2, RMAX = 3;
-using V = __m256d;
+#include "simd/avx2.inc"
 
-inline V load(const double* p) { return _mm256_loadu_pd(p); }
-// Non-temporal stores of v and of its halves, to addresses aligned to their size.
-inline void stream(double* p, V v) { _mm256_stream_pd(p, v); }
-inline void endStreams() { _mm_sfence(); }
+constexpr int RMAX = 3;
+
+// Non-temporal stores of the halves of v, to addresses aligned to their size.
 inline void streamLow(double* p, V v) { _mm_stream_pd(p, _mm256_castpd256_pd128(v)); }
 inline void streamHigh(double* p, V v) { _mm_stream_pd(p, _mm256_extractf128_pd(v, 1)); }
 // The low and the high half of v, to memory.
 inline void storeLow(double* p, V v) { _mm_storeu_pd(p, _mm256_castpd256_pd128(v)); }
 inline void storeHigh(double* p, V v) { _mm_storeu_pd(p, _mm256_extractf128_pd(v, 1)); }
-inline void store(double* p, V v) { _mm256_storeu_pd(p, v); }
-inline V loadFirst(const double* p, std::ptrdiff_t n) {
-  const __m256i lanes = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));
-  return _mm256_maskload_pd(p, lanes);
-}
-inline V zero() { return _mm256_setzero_pd(); }
-inline V splat(double x) { return _mm256_set1_pd(x); }
-inline V add(V a, V b) { return _mm256_add_pd(a, b); }
-inline V sub(V a, V b) { return _mm256_sub_pd(a, b); }
-inline V mul(V a, V b) { return _mm256_mul_pd(a, b); }
 template <unsigned kMask>
 inline V blendLanes(V a, V b) { return _mm256_blend_pd(a, b, kMask); }
 template <unsigned kMask>
@@ -84,6 +72,10 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 }
 
 #include "walsh/kernels.inc"
+
+}  // namespace
+
+#include "walsh/entries.inc"
 
 }  // namespace walsh::kernels::avx2
 

@@ -22,27 +22,16 @@ TOOLBOX_TARGET_BEGIN(TOOLBOX_ISA_AVX512)
 namespace walsh::kernels::avx512 {
 namespace {
 
-constexpr int W = 8, LB = 3, RMAX = 4;
-using V = __m512d;
+#include "simd/avx512.inc"
 
-inline V load(const double* p) { return _mm512_loadu_pd(p); }
-// Non-temporal stores of v and of its halves, to addresses aligned to their size.
-inline void stream(double* p, V v) { _mm512_stream_pd(p, v); }
-inline void endStreams() { _mm_sfence(); }
+constexpr int RMAX = 4;
+
+// Non-temporal stores of the halves of v, to addresses aligned to their size.
 inline void streamLow(double* p, V v) { _mm256_stream_pd(p, _mm512_castpd512_pd256(v)); }
 inline void streamHigh(double* p, V v) { _mm256_stream_pd(p, _mm512_extractf64x4_pd(v, 1)); }
 // The low and the high half of v, to memory.
 inline void storeLow(double* p, V v) { _mm256_storeu_pd(p, _mm512_castpd512_pd256(v)); }
 inline void storeHigh(double* p, V v) { _mm256_storeu_pd(p, _mm512_extractf64x4_pd(v, 1)); }
-inline void store(double* p, V v) { _mm512_storeu_pd(p, v); }
-inline V loadFirst(const double* p, std::ptrdiff_t n) {
-  return _mm512_maskz_loadu_pd(static_cast<__mmask8>((1u << n) - 1), p);
-}
-inline V zero() { return _mm512_setzero_pd(); }
-inline V splat(double x) { return _mm512_set1_pd(x); }
-inline V add(V a, V b) { return _mm512_add_pd(a, b); }
-inline V sub(V a, V b) { return _mm512_sub_pd(a, b); }
-inline V mul(V a, V b) { return _mm512_mul_pd(a, b); }
 template <unsigned kMask>
 inline V subLanes(V s, V a, V b) { return _mm512_mask_sub_pd(s, kMask, a, b); }
 template <unsigned kMask>
@@ -113,6 +102,10 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 }
 
 #include "walsh/kernels.inc"
+
+}  // namespace
+
+#include "walsh/entries.inc"
 
 }  // namespace walsh::kernels::avx512
 

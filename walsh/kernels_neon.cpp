@@ -1,6 +1,5 @@
 // The vector transforms with NEON: two doubles per vector, 2^4 vectors per
-// register group (32 vector registers). NEON has no non-temporal store here:
-// the stream functions write through the caches.
+// register group (32 vector registers).
 #include <cfloat>
 #include <cstddef>
 #include <cstdint>
@@ -15,25 +14,15 @@
 namespace walsh::kernels::neon {
 namespace {
 
-constexpr int W = 2, LB = 1, RMAX = 4;
-using V = float64x2_t;
+#include "simd/neon.inc"
 
-inline V load(const double* p) { return vld1q_f64(p); }
-inline void store(double* p, V v) { vst1q_f64(p, v); }
+constexpr int RMAX = 4;
+
 // The low and the high half of v (one value each), to memory.
 inline void storeLow(double* p, V v) { vst1q_lane_f64(p, v, 0); }
 inline void storeHigh(double* p, V v) { vst1q_lane_f64(p, v, 1); }
-inline void stream(double* p, V v) { store(p, v); }
 inline void streamLow(double* p, V v) { storeLow(p, v); }
 inline void streamHigh(double* p, V v) { storeHigh(p, v); }
-inline void endStreams() {}
-// n = 1: the first value, moved as a bit pattern; p[1] is not read.
-inline V loadFirst(const double* p, std::ptrdiff_t) { return vld1q_lane_f64(p, vdupq_n_f64(0), 0); }
-inline V zero() { return vdupq_n_f64(0); }
-inline V splat(double x) { return vdupq_n_f64(x); }
-inline V add(V a, V b) { return vaddq_f64(a, b); }
-inline V sub(V a, V b) { return vsubq_f64(a, b); }
-inline V mul(V a, V b) { return vmulq_f64(a, b); }
 template <unsigned kMask>
 inline V blendLanes(V a, V b) {
   const std::uint64_t lanes[2] = {(kMask & 1) ? ~std::uint64_t{0} : 0, (kMask & 2) ? ~std::uint64_t{0} : 0};
@@ -78,6 +67,10 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 }
 
 #include "walsh/kernels.inc"
+
+}  // namespace
+
+#include "walsh/entries.inc"
 
 }  // namespace walsh::kernels::neon
 
