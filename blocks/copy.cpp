@@ -198,7 +198,7 @@ void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores
       });
 }
 
-#define TOOLBOX_BLOCKS_DEFINE(T)                                  \
+#define TOOLBOX_BLOCKS_DEFINE(T, tag)                                \
   template void imgToBlocks<T>(const T*, double*, const Grid&); \
   template void blocksToImg<T>(const T*, double*, const Grid&);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DEFINE)

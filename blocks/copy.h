@@ -25,7 +25,7 @@ void imgToBlocks(const T* Y, double* X, const Grid& g);
 template <class T>
 void blocksToImg(const T* X, double* Y, const Grid& g);
 
-#define TOOLBOX_BLOCKS_DECLARE(T)                                        \
+#define TOOLBOX_BLOCKS_DECLARE(T, tag)                                      \
   extern template void imgToBlocks<T>(const T*, double*, const Grid&); \
   extern template void blocksToImg<T>(const T*, double*, const Grid&);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DECLARE)

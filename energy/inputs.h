@@ -11,7 +11,7 @@ namespace energy {
 // type (logical as uint8); other inputs end the call.
 inline Values readValues(const mxArray* a, const char* fn, const char* name) {
   gateway::requireFullNumeric(a, fn, name);
-  Values v{nullptr, ElementType::f64};
+  Values v{nullptr, elements::Type::f64};
   gateway::withRealData(a, [&](const auto* data) { v = Values::of(data); });
   return v;
 }

@@ -10,30 +10,19 @@
 
 #include <cstdint>
 
+#include "simd/elements.h"
+
 namespace energy {
-
-enum class ElementType : unsigned char { f64, f32, i8, u8, i16, u16, i32, u32, i64, u64 };
-
-constexpr ElementType typeOf(const double*) { return ElementType::f64; }
-constexpr ElementType typeOf(const float*) { return ElementType::f32; }
-constexpr ElementType typeOf(const std::int8_t*) { return ElementType::i8; }
-constexpr ElementType typeOf(const std::uint8_t*) { return ElementType::u8; }
-constexpr ElementType typeOf(const std::int16_t*) { return ElementType::i16; }
-constexpr ElementType typeOf(const std::uint16_t*) { return ElementType::u16; }
-constexpr ElementType typeOf(const std::int32_t*) { return ElementType::i32; }
-constexpr ElementType typeOf(const std::uint32_t*) { return ElementType::u32; }
-constexpr ElementType typeOf(const std::int64_t*) { return ElementType::i64; }
-constexpr ElementType typeOf(const std::uint64_t*) { return ElementType::u64; }
 
 struct Values {
   const void* data;  // may be null when nothing is read
-  ElementType type;
+  elements::Type type;
 
   template <class T>
   static Values of(const T* data) {
-    return Values{data, typeOf(data)};
+    return Values{data, elements::typeOf(data)};
   }
-  bool isDouble() const { return type == ElementType::f64; }
+  bool isDouble() const { return type == elements::Type::f64; }
   const double* doubles() const { return static_cast<const double*>(data); }
 };
 

@@ -370,7 +370,7 @@ void checkElementType(std::mt19937_64& rng) {
 
 TEST(WalshCore, EveryElementType) {
   std::mt19937_64 rng(4);
-#define TOOLBOX_CHECK_TYPE(T) checkElementType<T>(rng);
+#define TOOLBOX_CHECK_TYPE(T, tag) checkElementType<T>(rng);
   TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_CHECK_TYPE)
 #undef TOOLBOX_CHECK_TYPE
 }

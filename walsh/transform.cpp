@@ -121,7 +121,7 @@ void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scr
     plainColumns(A, M, N, W, scratch);
 }
 
-#define TOOLBOX_WALSH_DEFINE(T) \
+#define TOOLBOX_WALSH_DEFINE(T, tag)\
   template void transformColumns<T>(const T*, std::int32_t, std::int32_t, double*, Scratch&);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_WALSH_DEFINE)
 #undef TOOLBOX_WALSH_DEFINE

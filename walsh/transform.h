@@ -51,7 +51,7 @@ void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scr
 void transformColumns(const double* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch,
                       cpu::Isa isa);
 
-#define TOOLBOX_WALSH_DECLARE(T) \
+#define TOOLBOX_WALSH_DECLARE(T, tag)\
   extern template void transformColumns<T>(const T*, std::int32_t, std::int32_t, double*, Scratch&);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_WALSH_DECLARE)
 #undef TOOLBOX_WALSH_DECLARE
