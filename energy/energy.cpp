@@ -11,6 +11,8 @@ namespace {
 
 using kernels::kPadRows;
 
+#include "energy/runs.inc"
+
 // Positions decoded at a time, into arrays on the stack.
 constexpr std::int64_t kChunk = 256;
 // Values of other element types converted at a time.
@@ -128,24 +130,20 @@ void addConvertedColumns(const Problem& P, std::int64_t r, std::int64_t i0, std:
   const std::int64_t m = P.m;
   if (i1 <= i0) return;
   if (r == 0) return addConvertedRun(P, P.ell + i0 * m, c0 * m, (i1 - i0) * m);
-  for (std::int64_t i = i0, c = c0; i < i1; ++i, ++c) {
-    double* d = P.ell + i * m;
-    addConvertedRun(P, d + r, c * m, m - r);  // rows r .. m-1 read rows 0 .. m-r-1
-    addConvertedRun(P, d, c * m + m - r, r);  // rows 0 .. r-1 read rows m-r .. m-1
-  }
+  for (std::int64_t i = i0, c = c0; i < i1; ++i, ++c)
+    forRowRuns(0, m, r, m, [&](std::int64_t to, std::int64_t from, std::int64_t len) {
+      addConvertedRun(P, P.ell + i * m + to, c * m + from, len);
+    });
 }
 
 void addConverted(const Problem& P, const kernels::Shifts& sh) {
   const std::int64_t width = std::max<std::int64_t>(1, 8 * kBlockCells / P.m);
   for (std::int64_t i0 = 0; i0 < P.n; i0 += width) {
     const std::int64_t i1 = std::min(P.n, i0 + width);
-    for (std::int64_t k = 0; k < sh.count; ++k) {
-      const std::int64_t r = sh.r[k], q = sh.q[k];
-      // Ell column i reads E column (i - q) mod n: below q they wrap to n - q + i.
-      const std::int64_t split = std::clamp(q, i0, i1);
-      addConvertedColumns(P, r, i0, split, i0 - q + P.n);
-      addConvertedColumns(P, r, split, i1, split - q);
-    }
+    for (std::int64_t k = 0; k < sh.count; ++k)
+      forColumnRuns(i0, i1, sh.q[k], P.n, [&](std::int64_t a0, std::int64_t a1, std::int64_t c0) {
+        addConvertedColumns(P, sh.r[k], a0, a1, c0);
+      });
   }
 }
 

@@ -5,6 +5,8 @@ namespace energy::kernels::scalar {
 
 namespace {
 
+#include "energy/runs.inc"
+
 // d[t] = d[t] + E[from + t] for t < len.
 void addRun(double* d, const Source& s, std::int64_t from, std::int64_t len) {
   if (s.e) {
@@ -24,28 +26,19 @@ void addColumns(const Source& s, const Block& b, std::int64_t r, std::int64_t a0
   if (a1 <= a0) return;
   const std::int64_t m = b.m;
   if (r == 0 && b.j0 == 0 && b.j1 == m) return addRun(b.ell + a0 * m, s, c0 * m, (a1 - a0) * m);
-  for (std::int64_t i = a0, c = c0; i < a1; ++i, ++c) {
-    double* d = b.ell + i * m;
-    const std::int64_t col = c * m;
-    // Rows j >= r read row j - r; rows j < r read row j - r + m.
-    const std::int64_t lo = b.j0 > r ? b.j0 : r;
-    if (lo < b.j1) addRun(d + lo, s, col + lo - r, b.j1 - lo);
-    const std::int64_t hi = b.j1 < r ? b.j1 : r;
-    if (b.j0 < hi) addRun(d + b.j0, s, col + b.j0 - r + m, hi - b.j0);
-  }
+  for (std::int64_t i = a0, c = c0; i < a1; ++i, ++c)
+    forRowRuns(b.j0, b.j1, r, m, [&](std::int64_t to, std::int64_t from, std::int64_t len) {
+      addRun(b.ell + i * m + to, s, c * m + from, len);
+    });
 }
 
 }  // namespace
 
 void add(const Source& s, const Shifts& sh, const Block& b) {
-  for (std::int64_t k = 0; k < sh.count; ++k) {
-    const std::int64_t r = sh.r[k], q = sh.q[k];
-    // Ell column i reads source column (i - q) mod n: columns below q wrap
-    // around to n - q + i.
-    const std::int64_t split = q < b.i0 ? b.i0 : q > b.i1 ? b.i1 : q;
-    addColumns(s, b, r, b.i0, split, b.i0 - q + b.n);
-    addColumns(s, b, r, split, b.i1, split - q);
-  }
+  for (std::int64_t k = 0; k < sh.count; ++k)
+    forColumnRuns(b.i0, b.i1, sh.q[k], b.n, [&](std::int64_t a0, std::int64_t a1, std::int64_t c0) {
+      addColumns(s, b, sh.r[k], a0, a1, c0);
+    });
 }
 
 void addPadded(const Columns& cols, std::int64_t origin, const Shifts& sh, double* column,
