@@ -55,18 +55,6 @@ inline void copyRun(const T* from, double* to, std::ptrdiff_t n) {
     for (std::ptrdiff_t i = 0; i < n; ++i) to[i] = static_cast<double>(from[i]);
 }
 
-kernels::Set kernelsFor(cpu::Isa isa) {
-#if TOOLBOX_X86_SIMD
-  if (isa == cpu::Isa::avx512) return {kernels::avx512::cut, kernels::avx512::paste};
-  if (isa == cpu::Isa::avx2) return {kernels::avx2::cut, kernels::avx2::paste};
-#endif
-#if TOOLBOX_ARM_NEON
-  if (isa == cpu::Isa::neon) return {kernels::neon::cut, kernels::neon::paste};
-#endif
-  (void)isa;
-  return {kernels::scalar::cut, kernels::scalar::paste};
-}
-
 bool streamed(Stores stores, bool toImage, std::size_t outputValues, bool lineAligned, int n1) {
   if (stores != Stores::automatic) return stores == Stores::streamed;
   return streamsOutput(runningProcessor(), toImage, outputValues * sizeof(double), lineAligned, n1);
@@ -147,7 +135,7 @@ void blocksToImg(const T* X, double* Y, const Grid& g) {
 // The full blocks of each full grid column go to the kernels, the band and
 // remainder blocks are copied one by one.
 void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores) {
-  const kernels::Set k = kernelsFor(isa);
+  const kernels::Set k = cpu::select(isa, [](auto set) { return kernels::entries(set); });
   const bool stream = streamed(stores, false, std::size_t(g.blockLen) * std::size_t(g.blockCount),
                                lineAligned(X, g.blockLen), g.p.n1);
   forEachBlockOrRun(
@@ -187,7 +175,7 @@ void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels:
 }
 
 void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
-  const kernels::Set k = kernelsFor(isa);
+  const kernels::Set k = cpu::select(isa, [](auto set) { return kernels::entries(set); });
   const bool stream = streamed(stores, true, std::size_t(g.p.N1) * std::size_t(g.p.N2), lineAligned(Y, g.p.N1),
                                g.p.n1);
   if (stream && (g.hasTopBand() || g.remRows > 0)) return pasteWholeColumns(X, Y, g, k);

@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "simd/isa.h"
+
 namespace blocks::kernels {
 
 // Moves n doubles as bit patterns, one 8-byte move each: on any processor
@@ -45,10 +47,11 @@ struct Set {
   PasteFn paste;
 };
 
-namespace scalar { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
-namespace avx2 { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
-namespace avx512 { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
-namespace neon { void cut(const double*, double*, const Shape&, bool); void paste(const double*, double*, const Shape&, bool); }
+// Each set's entry points, defined in the file compiled for it.
+Set entries(cpu::IsaTag<cpu::Isa::scalar>);
+Set entries(cpu::IsaTag<cpu::Isa::avx2>);
+Set entries(cpu::IsaTag<cpu::Isa::avx512>);
+Set entries(cpu::IsaTag<cpu::Isa::neon>);
 
 }  // namespace blocks::kernels
 

@@ -37,5 +37,9 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 
 }  // namespace blocks::kernels::avx2
 
+blocks::kernels::Set blocks::kernels::entries(cpu::IsaTag<cpu::Isa::avx2>) {
+  return {avx2::cut, avx2::paste};
+}
+
 TOOLBOX_TARGET_END
 #endif

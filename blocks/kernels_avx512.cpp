@@ -38,5 +38,9 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 
 }  // namespace blocks::kernels::avx512
 
+blocks::kernels::Set blocks::kernels::entries(cpu::IsaTag<cpu::Isa::avx512>) {
+  return {avx512::cut, avx512::paste};
+}
+
 TOOLBOX_TARGET_END
 #endif

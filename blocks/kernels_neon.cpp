@@ -40,4 +40,8 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
 
 }  // namespace blocks::kernels::neon
 
+blocks::kernels::Set blocks::kernels::entries(cpu::IsaTag<cpu::Isa::neon>) {
+  return {neon::cut, neon::paste};
+}
+
 #endif

@@ -26,3 +26,7 @@ void paste(const double* blk, double* img, const Shape& s, bool) {
 }
 
 }  // namespace blocks::kernels::scalar
+
+blocks::kernels::Set blocks::kernels::entries(cpu::IsaTag<cpu::Isa::scalar>) {
+  return {scalar::cut, scalar::paste};
+}

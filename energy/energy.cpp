@@ -38,22 +38,6 @@ constexpr std::int64_t kWindowMinPositions = 4;
 // kept.
 constexpr bool kTermsRounded = FLT_EVAL_METHOD == 0;
 
-kernels::Set kernelsFor(cpu::Isa isa) {
-#if TOOLBOX_X86_SIMD
-  if (isa == cpu::Isa::avx512)
-    return {kernels::avx512::add, kernels::avx512::addPadded, kernels::avx512::addRows,
-            kernels::avx512::addTiled};
-  if (isa == cpu::Isa::avx2)
-    return {kernels::avx2::add, kernels::avx2::addPadded, kernels::avx2::addRows, kernels::avx2::addTiled};
-#endif
-#if TOOLBOX_ARM_NEON
-  if (isa == cpu::Isa::neon)
-    return {kernels::neon::add, kernels::neon::addPadded, kernels::neon::addRows, kernels::neon::addTiled};
-#endif
-  (void)isa;
-  return {kernels::scalar::add, kernels::scalar::addPadded, kernels::scalar::addRows, nullptr};
-}
-
 struct Problem {
   Values p, rM, iM;
   std::int64_t np, m, n;
@@ -271,7 +255,7 @@ void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t 
   if (cells <= 0) return;
   std::fill(ell, ell + cells, 0.0);
   if (np <= 0) return;
-  const Problem P{p, rM, iM, np, m, n, ell, kernelsFor(isa)};
+  const Problem P{p, rM, iM, np, m, n, ell, cpu::select(isa, [](auto set) { return kernels::entries(set); })};
   if (kTermsRounded && cells <= kernels::kRowsMaxCells && np >= cells)
     sumTable(P);
   else if (kTermsRounded && cells <= kStackDoubles)

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "simd/isa.h"
+
 namespace energy::kernels {
 
 // Rows that each column of a padded energy map repeats after its last row:
@@ -79,26 +81,11 @@ struct Set {
   AddTiledFn addTiled;  // null where the instruction set has none
 };
 
-#define TOOLBOX_ENERGY_KERNELS(ns)                                                               \
-  namespace ns {                                                                                 \
-  void add(const Source&, const Shifts&, const Block&);                                          \
-  void addPadded(const Columns&, std::int64_t, const Shifts&, double*, std::int64_t);            \
-  void addRows(double*, const double*, const std::int64_t*, std::int64_t, std::int64_t);         \
-  }
-TOOLBOX_ENERGY_KERNELS(scalar)
-TOOLBOX_ENERGY_KERNELS(avx2)
-TOOLBOX_ENERGY_KERNELS(avx512)
-TOOLBOX_ENERGY_KERNELS(neon)
-namespace avx2 {
-void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
-}
-namespace avx512 {
-void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
-}
-namespace neon {
-void addTiled(const double*, const double*, const Shifts&, double*, std::int64_t, std::int64_t);
-}
-#undef TOOLBOX_ENERGY_KERNELS
+// Each set's entry points, defined in the file compiled for it.
+Set entries(cpu::IsaTag<cpu::Isa::scalar>);
+Set entries(cpu::IsaTag<cpu::Isa::avx2>);
+Set entries(cpu::IsaTag<cpu::Isa::avx512>);
+Set entries(cpu::IsaTag<cpu::Isa::neon>);
 
 }  // namespace energy::kernels
 

@@ -46,5 +46,9 @@ constexpr int kFieldTileVectors = 10;
 
 }  // namespace energy::kernels::avx2
 
+energy::kernels::Set energy::kernels::entries(cpu::IsaTag<cpu::Isa::avx2>) {
+  return {avx2::add, avx2::addPadded, avx2::addRows, avx2::addTiled};
+}
+
 TOOLBOX_TARGET_END
 #endif

@@ -51,5 +51,9 @@ constexpr int kFieldTileVectors = 24;
 
 }  // namespace energy::kernels::avx512
 
+energy::kernels::Set energy::kernels::entries(cpu::IsaTag<cpu::Isa::avx512>) {
+  return {avx512::add, avx512::addPadded, avx512::addRows, avx512::addTiled};
+}
+
 TOOLBOX_TARGET_END
 #endif

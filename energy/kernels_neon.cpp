@@ -49,4 +49,8 @@ constexpr int kFieldTileVectors = 24;
 
 }  // namespace energy::kernels::neon
 
+energy::kernels::Set energy::kernels::entries(cpu::IsaTag<cpu::Isa::neon>) {
+  return {neon::add, neon::addPadded, neon::addRows, neon::addTiled};
+}
+
 #endif

@@ -63,3 +63,7 @@ void addRows(double* ell, const double* table, const std::int64_t* b, std::int64
 }
 
 }  // namespace energy::kernels::scalar
+
+energy::kernels::Set energy::kernels::entries(cpu::IsaTag<cpu::Isa::scalar>) {
+  return {scalar::add, scalar::addPadded, scalar::addRows, nullptr};
+}

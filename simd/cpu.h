@@ -1,6 +1,7 @@
-// Instruction sets the kernels have code paths for, and which of them the
-// running processor and operating system support. Cores take an Isa argument
-// so that tests can run every path; plug-ins pass bestIsa().
+// Which of the instruction sets (simd/isa.h) the running processor and
+// operating system support, and the choice among a kernel's entry points.
+// Cores take an Isa argument so that tests can run every path; plug-ins pass
+// bestIsa().
 //
 // Detection reads cpuid and xgetbv directly, so a plug-in needs no runtime
 // library for it on any platform. It runs once per process: cpuid is slow
@@ -12,17 +13,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "simd/isa.h"
 #include "simd/isa_target.h"
 #if TOOLBOX_X86_SIMD
 #include <cpuid.h>
 #endif
 
 namespace cpu {
-
-enum class Isa { scalar, avx2, avx512, neon };
-
-// Every path, for tests and benchmarks that run each one the processor has.
-constexpr Isa kIsas[] = {Isa::scalar, Isa::avx2, Isa::avx512, Isa::neon};
 
 #if TOOLBOX_X86_SIMD
 namespace detail {
@@ -76,6 +73,22 @@ inline Isa bestIsa() {
   if (supports(Isa::avx512)) return Isa::avx512;
   if (supports(Isa::avx2)) return Isa::avx2;
   return Isa::scalar;
+}
+
+// get(IsaTag<isa>{}): the entry points for isa where this processor family has
+// code for it, else get(IsaTag<Isa::scalar>{}). Only the sets compiled for
+// this family are named, so the others need not exist.
+template <class Get>
+auto select(Isa isa, Get get) {
+#if TOOLBOX_X86_SIMD
+  if (isa == Isa::avx512) return get(IsaTag<Isa::avx512>{});
+  if (isa == Isa::avx2) return get(IsaTag<Isa::avx2>{});
+#endif
+#if TOOLBOX_ARM_NEON
+  if (isa == Isa::neon) return get(IsaTag<Isa::neon>{});
+#endif
+  (void)isa;
+  return get(IsaTag<Isa::scalar>{});
 }
 
 inline const char* name(Isa isa) {

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "simd/isa.h"
+
 namespace walsh::kernels {
 
 // W (L by N) from A (M by N), L = 2^k, k = stageCount(M), with the two
@@ -18,9 +20,12 @@ namespace walsh::kernels {
 using ColumnsFn = bool (*)(const double* A, std::int32_t M, std::int32_t N, double* W, int k,
                            double* scratch0, double* scratch1);
 
-namespace avx2 { bool columns(const double*, std::int32_t, std::int32_t, double*, int, double*, double*); }
-namespace avx512 { bool columns(const double*, std::int32_t, std::int32_t, double*, int, double*, double*); }
-namespace neon { bool columns(const double*, std::int32_t, std::int32_t, double*, int, double*, double*); }
+// Each vector set's entry point, defined in the file compiled for it. The
+// portable path is the step-by-step transform itself (walsh/transform.cpp),
+// which serves every element type.
+ColumnsFn entries(cpu::IsaTag<cpu::Isa::avx2>);
+ColumnsFn entries(cpu::IsaTag<cpu::Isa::avx512>);
+ColumnsFn entries(cpu::IsaTag<cpu::Isa::neon>);
 
 }  // namespace walsh::kernels
 

@@ -79,5 +79,7 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 
 }  // namespace walsh::kernels::avx2
 
+walsh::kernels::ColumnsFn walsh::kernels::entries(cpu::IsaTag<cpu::Isa::avx2>) { return avx2::columns; }
+
 TOOLBOX_TARGET_END
 #endif

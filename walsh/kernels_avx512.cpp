@@ -109,5 +109,7 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 
 }  // namespace walsh::kernels::avx512
 
+walsh::kernels::ColumnsFn walsh::kernels::entries(cpu::IsaTag<cpu::Isa::avx512>) { return avx512::columns; }
+
 TOOLBOX_TARGET_END
 #endif

@@ -74,4 +74,6 @@ inline void storeTransposed(V (&r)[W], double* base, std::ptrdiff_t stride) {
 
 }  // namespace walsh::kernels::neon
 
+walsh::kernels::ColumnsFn walsh::kernels::entries(cpu::IsaTag<cpu::Isa::neon>) { return neon::columns; }
+
 #endif

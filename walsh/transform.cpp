@@ -87,16 +87,14 @@ void plainColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch
   for (std::int32_t c = 0; c < N; ++c) transformColumn(A + c * std::ptrdiff_t{M}, M, k, W + c * L, scratch);
 }
 
+// The vector transform for isa, or null for the step-by-step one.
 kernels::ColumnsFn kernelFor(cpu::Isa isa) {
-#if TOOLBOX_X86_SIMD
-  if (isa == cpu::Isa::avx512) return kernels::avx512::columns;
-  if (isa == cpu::Isa::avx2) return kernels::avx2::columns;
-#endif
-#if TOOLBOX_ARM_NEON
-  if (isa == cpu::Isa::neon) return kernels::neon::columns;
-#endif
-  (void)isa;
-  return nullptr;
+  return cpu::select(isa, [](auto set) -> kernels::ColumnsFn {
+    if constexpr (set() == cpu::Isa::scalar)
+      return nullptr;
+    else
+      return kernels::entries(set);
+  });
 }
 
 }  // namespace
