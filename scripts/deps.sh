@@ -62,7 +62,24 @@ for p in "${want[@]}"; do
     added+=("$arch")
   fi
 done
-if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null; }; then
+# A Debian mirror caught mid-sync serves index files whose size does not match
+# its Release file, and apt-get fails for a few minutes; so each step is tried
+# again after a pause. An update that still reports failures leaves the lists
+# it could fetch, which often hold every package wanted: the install decides.
+retry() {
+  local try
+  for try in 1 2 3 4; do
+    "$@" && return 0
+    [ "$try" -lt 4 ] || return 1
+    echo "deps.sh: '$*' failed (try $try of 4); trying again in $((try * 20)) s" >&2
+    sleep $((try * 20))
+  done
+}
+install() {
+  retry apt-get update -qq || echo "deps.sh: apt-get update kept failing; going on with the lists it fetched" >&2
+  apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null
+}
+if ! retry install; then
   # An architecture the mirror cannot serve would break every later apt run.
   for arch in "${added[@]}"; do
     echo "Removing the $arch architecture again"
