@@ -29,6 +29,31 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
   b = _mm256_permute2f128_pd(lo, hi, 0x31);
 }
 
+// Lane j of shiftIn(prev, cur, shiftBy(lead)) is lane W - lead + j of prev for
+// j < lead, else lane j - lead of cur: both rotated by lead lanes (as pairs of
+// 32-bit halves, moved bit for bit), then blended.
+struct Shift {
+  __m256i halves;  // the 32-bit halves of lane (j - lead) mod W, for lane j
+  V fromPrev;      // all ones in lanes j < lead
+};
+inline Shift shiftBy(std::ptrdiff_t lead) {
+  alignas(32) std::int32_t halves[2 * W];
+  alignas(32) std::int64_t fromPrev[W];
+  for (std::ptrdiff_t j = 0; j < W; ++j) {
+    const auto from = static_cast<std::int32_t>((j - lead + W) % W);
+    halves[2 * j] = 2 * from;
+    halves[2 * j + 1] = 2 * from + 1;
+    fromPrev[j] = j < lead ? -1 : 0;
+  }
+  return {_mm256_load_si256(reinterpret_cast<const __m256i*>(halves)),
+          _mm256_castsi256_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(fromPrev)))};
+}
+inline V shiftIn(V prev, V cur, const Shift& s) {
+  const V p = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(prev), s.halves));
+  const V c = _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(cur), s.halves));
+  return _mm256_blendv_pd(c, p, s.fromPrev);
+}
+
 #include "blocks/kernels.inc"
 
 }  // namespace

@@ -30,6 +30,14 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
   b = _mm512_permutex2var_pd(lo, _mm512_setr_epi64(2, 3, 6, 7, 10, 11, 14, 15), hi);
 }
 
+// Lane j of shiftIn(prev, cur, shiftBy(lead)) is lane W - lead + j of prev for
+// j < lead, else lane j - lead of cur.
+using Shift = __m512i;
+inline Shift shiftBy(std::ptrdiff_t lead) {
+  return _mm512_add_epi64(_mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7), _mm512_set1_epi64(W - lead));
+}
+inline V shiftIn(V prev, V cur, Shift s) { return _mm512_permutex2var_pd(prev, s, cur); }
+
 #include "blocks/kernels.inc"
 
 }  // namespace

@@ -32,6 +32,12 @@ inline void deinterleavePairs(V lo, V hi, V& a, V& b) {
   b = hi;
 }
 
+// Lane j of shiftIn(prev, cur, shiftBy(lead)) is lane W - lead + j of prev for
+// j < lead, else lane j - lead of cur; lead is 0 or 1.
+using Shift = bool;
+inline Shift shiftBy(std::ptrdiff_t lead) { return lead != 0; }
+inline V shiftIn(V prev, V cur, Shift s) { return s ? vextq_f64(prev, cur, 1) : cur; }
+
 #include "blocks/kernels.inc"
 
 }  // namespace
