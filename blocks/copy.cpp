@@ -14,9 +14,9 @@ namespace {
 
 // Outputs from this size on are written with non-temporal stores. Measured on
 // a server core (2 MiB L2): at 8 MiB ordinary stores are faster, at 32 MiB the
-// two are even or streaming wins, at 64 MiB streaming is 1.6 times faster.
-// Measured on AMD Zen 5 too for blocksToImg: at 8 MiB ordinary stores win,
-// from 32 MiB streaming does.
+// two are even or streaming wins, at 64 MiB streaming is 1.6 times faster. On
+// AMD Zen 5, for shapes of whole vectors: even at 8 MiB, streaming wins from
+// 32 MiB in both directions.
 constexpr std::size_t kStreamBytes = std::size_t{32} << 20;
 
 // The running processor's facts, read once per process (cpuid traps under a
@@ -55,14 +55,9 @@ inline void copyRun(const T* from, double* to, std::ptrdiff_t n) {
     for (std::ptrdiff_t i = 0; i < n; ++i) to[i] = static_cast<double>(from[i]);
 }
 
-bool streamed(Stores stores, bool toImage, std::size_t outputValues, bool lineAligned, int n1) {
+bool streamed(Stores stores, std::size_t outputValues, const Grid& g) {
   if (stores != Stores::automatic) return stores == Stores::streamed;
-  return streamsOutput(runningProcessor(), toImage, outputValues * sizeof(double), lineAligned, n1);
-}
-
-// Every column of `column` doubles from p on starts on a 64-byte line.
-bool lineAligned(const double* p, std::ptrdiff_t column) {
-  return reinterpret_cast<std::uintptr_t>(p) % 64 == 0 && column % 8 == 0;
+  return streamsOutput(runningProcessor(), outputValues * sizeof(double), wholeVectorRuns(g));
 }
 
 kernels::Shape fullShape(const Grid& g) { return {g.p.N1, g.p.n1, g.p.n2, g.fullRows}; }
@@ -103,17 +98,19 @@ Processor processorFrom(const char vendor[12], unsigned leaf1Eax) {
 }
 
 // Intel (where the size rule was measured) and every processor not named
-// below: stream from kStreamBytes on, in both directions. AMD from Zen on
-// (family 0x17; Hygon's are Zen cores): imgToBlocks never streams, as its
-// many short output streams lost at every size measured; blocksToImg streams
-// whole image columns, which wins from kStreamBytes on when they start on a
-// line and the runs copied into them are long, and loses otherwise.
-bool streamsOutput(const Processor& cpu, bool toImage, std::size_t bytes, bool lineAligned, int n1) {
+// below: stream from kStreamBytes on. AMD from Zen on (family 0x17; Hygon's
+// are Zen cores): the same, but only for shapes of whole vectors; other
+// shapes go through staging buffers, which lose to ordinary stores there at
+// every size measured.
+bool streamsOutput(const Processor& cpu, std::size_t bytes, bool wholeVectors) {
   if (bytes < kStreamBytes) return false;
   const bool zen = (cpu.maker == Processor::Maker::amd && cpu.family >= 0x17) ||
                    (cpu.maker == Processor::Maker::hygon && cpu.family >= 0x18);
-  if (!zen) return true;
-  return toImage && lineAligned && n1 >= 8;
+  return !zen || wholeVectors;
+}
+
+bool wholeVectorRuns(const Grid& g) {
+  return g.p.n1 % 8 == 0 || (g.p.n1 == 2 && g.p.n2 == 2 && g.fullRows % 4 == 0);
 }
 
 template <class T>
@@ -136,8 +133,7 @@ void blocksToImg(const T* X, double* Y, const Grid& g) {
 // remainder blocks are copied one by one.
 void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores) {
   const kernels::Set k = cpu::select(isa, [](auto set) { return kernels::entries(set); });
-  const bool stream = streamed(stores, false, std::size_t(g.blockLen) * std::size_t(g.blockCount),
-                               lineAligned(X, g.blockLen), g.p.n1);
+  const bool stream = streamed(stores, std::size_t(g.blockLen) * std::size_t(g.blockCount), g);
   forEachBlockOrRun(
       g, [&](std::int32_t b, Strip rows, Strip cols) { cutBlock(Y, X, g, b, rows, cols); },
       [&](std::int32_t b, std::int32_t c) {
@@ -176,8 +172,7 @@ void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels:
 
 void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
   const kernels::Set k = cpu::select(isa, [](auto set) { return kernels::entries(set); });
-  const bool stream = streamed(stores, true, std::size_t(g.p.N1) * std::size_t(g.p.N2), lineAligned(Y, g.p.N1),
-                               g.p.n1);
+  const bool stream = streamed(stores, std::size_t(g.p.N1) * std::size_t(g.p.N2), g);
   if (stream && (g.hasTopBand() || g.remRows > 0)) return pasteWholeColumns(X, Y, g, k);
   forEachBlockOrRun(
       g, [&](std::int32_t b, Strip rows, Strip cols) { pasteBlock(X, Y, g, b, rows, cols); },

@@ -33,8 +33,8 @@ TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DECLARE)
 
 // How the fast paths write their output: through the caches, or with
 // non-temporal stores that bypass them (worth it only when the output is far
-// larger than the caches). `automatic` decides by processor, direction, output
-// size and alignment (see streamsOutput).
+// larger than the caches). `automatic` decides by processor, output size and
+// block shape (see streamsOutput).
 enum class Stores { automatic, cached, streamed };
 
 // The processor facts the automatic store decision takes, from cpuid: the
@@ -49,10 +49,15 @@ struct Processor {
 // order) and leaf 1's eax.
 Processor processorFrom(const char vendor[12], unsigned leaf1Eax);
 
-// Whether `automatic` streams an output of `bytes` bytes. toImage: blocksToImg
-// (the image, one stream per image column), else imgToBlocks. lineAligned:
-// every image column starts on a 64-byte line. n1: block height.
-bool streamsOutput(const Processor& cpu, bool toImage, std::size_t bytes, bool lineAligned, int n1);
+// Whether `automatic` streams an output of `bytes` bytes, in either direction.
+// wholeVectors: every run the vector paths copy is a whole number of vectors
+// on every instruction set (wholeVectorRuns), so that no stream needs a
+// staging buffer.
+bool streamsOutput(const Processor& cpu, std::size_t bytes, bool wholeVectors);
+
+// Block heights that are multiples of 8 doubles (the widest vector), and 2-by-2
+// blocks when the full grid rows come in groups of four.
+bool wholeVectorRuns(const Grid& g);
 
 // The double-precision copies on a chosen code path; the templates above use
 // the best path of the running processor with automatic stores.
