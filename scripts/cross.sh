@@ -47,8 +47,12 @@ for platform in "$@"; do
   fi
   if [ "$action" = test ]; then
     case $platform in
+      # 64-bit Wine alone for Win64, so that a mirror that cannot serve
+      # the i386 architecture costs only the Win32 tests.
       win32|win64)
-        scripts/deps.sh wine ||
+        wine=wine64
+        [ "$platform" = win32 ] && wine="wine64 wine32"
+        scripts/deps.sh $wine ||
           echo "Wine could not be installed: the $platform tests that run under Wine will be skipped." ;;
       aarch64)
         if ! scripts/deps.sh qemu; then

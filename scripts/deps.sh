@@ -2,8 +2,9 @@
 # Makes sure the Debian packages a make target needs are present:
 #   scripts/deps.sh <group>...
 # groups: build, test (the Linux build), octave (GNU Octave and mkoctfile),
-# mingw (Windows cross compilers), wine (runs the Windows tests; 32-bit Wine
-# needs the i386 architecture), windows (mingw and wine), macos (clang and lld
+# mingw (Windows cross compilers), wine64 (runs the Win64 tests), wine32 (the
+# Win32 tests; needs the i386 architecture), wine (both), windows (mingw and
+# wine), macos (clang and lld
 # for the macOS bundles; maca64 also needs the aarch64 group's headers),
 # aarch64 (64-bit ARM Linux cross compiler), qemu (runs the aarch64 tests),
 # bench (the Octave packages the host benchmark and the fwht agreement test
@@ -24,6 +25,8 @@ declare -A groups=(
   # without a display, FreeFont is the font Octave's text renderer looks for.
   [bench]="octave-signal octave-image gnuplot-nox fonts-freefont-otf"
   [mingw]="g++-mingw-w64-i686 g++-mingw-w64-x86-64"
+  [wine64]="wine wine64"
+  [wine32]="wine32:i386"
   [wine]="wine wine64 wine32:i386"
   [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"
   [macos]="clang lld llvm"
@@ -63,23 +66,22 @@ for p in "${want[@]}"; do
   fi
 done
 # A Debian mirror caught mid-sync serves index files whose size does not match
-# its Release file, and apt-get fails for a few minutes; so each step is tried
-# again after a pause. An update that still reports failures leaves the lists
-# it could fetch, which often hold every package wanted: the install decides.
-retry() {
-  local try
-  for try in 1 2 3 4; do
-    "$@" && return 0
-    [ "$try" -lt 4 ] || return 1
-    echo "deps.sh: '$*' failed (try $try of 4); trying again in $((try * 20)) s" >&2
-    sleep $((try * 20))
-  done
-}
+# its Release file, and apt-get fails for a few minutes; so the update and the
+# install are tried again after a pause, four times in all. An update that
+# reports failures leaves the lists it could fetch, which often hold every
+# package wanted: the install decides.
 install() {
-  retry apt-get update -qq || echo "deps.sh: apt-get update kept failing; going on with the lists it fetched" >&2
+  apt-get update -qq || echo "deps.sh: apt-get update reported failures; installing from the lists it fetched" >&2
   apt-get install -y -qq --no-install-recommends "${want[@]}" >/dev/null
 }
-if ! retry install; then
+installed=0
+for try in 1 2 3 4; do
+  if install; then installed=1; break; fi
+  [ "$try" -lt 4 ] || break
+  echo "deps.sh: the install failed (try $try of 4); trying again in $((try * 20)) s" >&2
+  sleep $((try * 20))
+done
+if [ $installed -eq 0 ]; then
   # An architecture the mirror cannot serve would break every later apt run.
   for arch in "${added[@]}"; do
     echo "Removing the $arch architecture again"
