@@ -55,12 +55,17 @@ inline void copyRun(const T* from, double* to, std::ptrdiff_t n) {
     for (std::ptrdiff_t i = 0; i < n; ++i) to[i] = static_cast<double>(from[i]);
 }
 
+kernels::Shape fullShape(const Grid& g) { return {g.p.N1, g.p.n1, g.p.n2, g.fullRows}; }
+
+// The widest vector of any instruction set, in doubles (AVX-512): runs whole
+// for it are whole for every set.
+constexpr std::ptrdiff_t kWidestVector = 8;
+
 bool streamed(Stores stores, std::size_t outputValues, const Grid& g) {
   if (stores != Stores::automatic) return stores == Stores::streamed;
-  return streamsOutput(runningProcessor(), outputValues * sizeof(double), wholeVectorRuns(g));
+  return streamsOutput(runningProcessor(), outputValues * sizeof(double),
+                       kernels::wholeVectors(fullShape(g), kWidestVector));
 }
-
-kernels::Shape fullShape(const Grid& g) { return {g.p.N1, g.p.n1, g.p.n2, g.fullRows}; }
 
 // Image entry of the top-left of grid row 0 in main grid column c.
 std::ptrdiff_t fullColumnOrigin(const Grid& g, std::int32_t c) {
@@ -107,10 +112,6 @@ bool streamsOutput(const Processor& cpu, std::size_t bytes, bool wholeVectors) {
   const bool zen = (cpu.maker == Processor::Maker::amd && cpu.family >= 0x17) ||
                    (cpu.maker == Processor::Maker::hygon && cpu.family >= 0x18);
   return !zen || wholeVectors;
-}
-
-bool wholeVectorRuns(const Grid& g) {
-  return g.p.n1 % 8 == 0 || (g.p.n1 == 2 && g.p.n2 == 2 && g.fullRows % 4 == 0);
 }
 
 template <class T>

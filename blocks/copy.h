@@ -51,13 +51,8 @@ Processor processorFrom(const char vendor[12], unsigned leaf1Eax);
 
 // Whether `automatic` streams an output of `bytes` bytes, in either direction.
 // wholeVectors: every run the vector paths copy is a whole number of vectors
-// on every instruction set (wholeVectorRuns), so that no stream needs a
-// staging buffer.
+// on every instruction set, so that no stream needs a staging buffer.
 bool streamsOutput(const Processor& cpu, std::size_t bytes, bool wholeVectors);
-
-// Block heights that are multiples of 8 doubles (the widest vector), and 2-by-2
-// blocks when the full grid rows come in groups of four.
-bool wholeVectorRuns(const Grid& g);
 
 // The double-precision copies on a chosen code path; the templates above use
 // the best path of the running processor with automatic stores.

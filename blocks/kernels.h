@@ -4,9 +4,9 @@
 // n1-value runs: run (r, b) is image rows r*n1 .. r*n1 + n1 - 1 of image column
 // b (stride N1) and entries b*n1 .. b*n1 + n1 - 1 of block r (stride n1*n2).
 //
-// The per-instruction-set translation units use nothing inline from this
-// header, so code compiled for one instruction set never stands in for
-// another's.
+// The per-instruction-set translation units include this header before their
+// target regions: what it defines inline is compiled alike everywhere, so
+// code compiled for one instruction set never stands in for another's.
 #ifndef TOOLBOX_BLOCKS_KERNELS_H
 #define TOOLBOX_BLOCKS_KERNELS_H
 
@@ -36,6 +36,15 @@ struct Shape {
   const double* tail = nullptr;
   std::ptrdiff_t tailLen = 0;
 };
+
+// Whether every run the vector copies append is a whole number of vectors of
+// `width` doubles: block heights that are multiples of it, and 2-by-2 blocks
+// (width/2 blocks per vector) when the full blocks come in groups of width/2.
+// Head and tail runs of the image columns may be any length. Such streams
+// need no staging buffer.
+inline bool wholeVectors(const Shape& s, std::ptrdiff_t width) {
+  return s.n1 == 2 && s.n2 == 2 ? s.count % (width / 2) == 0 : s.n1 % width == 0;
+}
 
 // img: image entry of block 0's top-left; blk: start of block 0's column.
 // With `stream`, the destination is written with non-temporal stores.
