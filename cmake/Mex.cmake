@@ -51,7 +51,7 @@ endif()
 
 # The macOS deliverables (-DTOOLBOX_MACOS_PLUGINS=... overrides).
 if(NOT DEFINED TOOLBOX_MACOS_PLUGINS)
-  set(TOOLBOX_MACOS_PLUGINS imgToBlocks blocksToImg seqSpectrum cyclicEnergy)
+  set(TOOLBOX_MACOS_PLUGINS imgToBlocks blocksToImg seqSpectrum walshOrdered cyclicEnergy)
 endif()
 
 set(MEX_HOST_DIR "${CMAKE_CURRENT_LIST_DIR}/../host")

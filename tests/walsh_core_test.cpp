@@ -415,6 +415,42 @@ TEST_P(WalshPath, IsTheSequencyOrderedHadamardTransform) {
   }
 }
 
+// The Hadamard and dyadic orders hold the sequency spectrum's very bits:
+// sequency row r (Walsh function H[r] above) is natural row rev(gray(r)) and
+// Paley row gray(r). Column counts cross the reordering's chunks of columns;
+// the longest columns take the gathering path and a non-double class the
+// portable transform.
+TEST(WalshCore, OtherOrdersMoveTheSequencyRows) {
+  std::mt19937_64 rng(6);
+  std::normal_distribution<double> normal;
+  for (int k = 0; k <= 15; ++k) {
+    const std::int32_t L = std::int32_t{1} << k, M = L / 2 + 1, N = k <= 9 ? 2 * 8192 / L + 3 : 3;
+    std::vector<double> A(static_cast<std::size_t>(M) * N);
+    for (double& v : A) v = std::ldexp(normal(rng), static_cast<int>(rng() % 41) - 20);
+    const std::vector<double> seq = spectrum(A, M, N);
+    std::vector<double> s0(L), s1(L), got(seq.size());
+    for (walsh::Ordering ordering : {walsh::Ordering::hadamard, walsh::Ordering::dyadic}) {
+      walsh::Scratch scratch{s0.data(), s1.data()};
+      walsh::orderedColumns(A.data(), M, N, got.data(), scratch, ordering);
+      std::vector<double> want(seq.size());
+      for (std::int32_t c = 0; c < N; ++c)
+        for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(L); ++r) {
+          const std::uint32_t gray = r ^ (r >> 1);
+          const std::uint32_t row = ordering == walsh::Ordering::hadamard ? reverseBits(gray, k) : gray;
+          want[c * std::size_t(L) + row] = seq[c * std::size_t(L) + r];
+        }
+      ASSERT_TRUE(sameBits(got, want)) << "k = " << k << ", ordering " << static_cast<int>(ordering);
+    }
+  }
+  std::vector<float> A(40 * 3);
+  for (float& v : A) v = static_cast<float>(normal(rng));
+  std::vector<double> s0(64), s1(64), W(64 * 3), D(A.begin(), A.end()), want(64 * 3);
+  walsh::Scratch scratch{s0.data(), s1.data()};
+  walsh::orderedColumns(A.data(), 40, 3, W.data(), scratch, walsh::Ordering::dyadic);
+  walsh::orderedColumns(D.data(), 40, 3, want.data(), scratch, walsh::Ordering::dyadic);
+  EXPECT_TRUE(sameBits(W, want));
+}
+
 // The data flow is the natural-order radix-2 tree: stage s combines the
 // entries whose indices differ in bit s, the pair stage first. Kept in place
 // in natural order, stage s >= 1 pairs x = v[t] and y = v[t + 2^s] (bit s of t

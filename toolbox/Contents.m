@@ -9,6 +9,8 @@
 %   seqSpectrum  - Sequency-ordered Walsh-Hadamard spectrum of every column.
 %   walshSpectrum - Walsh-Hadamard spectrum in sequency, Hadamard or dyadic
 %                   order, with fwht's calling convention.
+%   walshOrdered - The plug-in behind walshSpectrum: seqSpectrum's values
+%                  with the rows in a chosen order.
 %
 % Shifted-pattern energy
 %   cyclicEnergy - Energy of a complex field at every cyclic shift of a
@@ -19,7 +21,8 @@
 % Building
 %   build_mex    - Compile the MEX plug-ins with the host's own mex command.
 %
-% Each of the first four is a MEX plug-in; its .m file holds the help.
-% walshSpectrum and cyclicEnergyFFT are written in the host's language and
-% call them. Run build_mex once (in MATLAB or GNU Octave) to compile the
-% plug-ins, or use a prebuilt set.
+% imgToBlocks, blocksToImg, seqSpectrum, walshOrdered and cyclicEnergy are
+% MEX plug-ins; their .m files hold the help. walshSpectrum and
+% cyclicEnergyFFT are written in the host's language and call them. Run
+% build_mex once (in MATLAB or GNU Octave) to compile the plug-ins, or use a
+% prebuilt set.

@@ -24,8 +24,9 @@ function W = walshSpectrum (A, n, ordering)
 %   to double.
 %
 %   The sequency spectrum is seqSpectrum's, bit for bit. The other orderings
-%   are the same values with their rows permuted, which costs one more pass
-%   over W.
+%   are the same values with their rows permuted, which the plug-in
+%   walshOrdered does while each column is in cache, at about the cost of
+%   the sequency order.
 %
 %   Errors
 %     'walshSpectrum:badLength'    n is not a positive power of two
@@ -38,7 +39,7 @@ function W = walshSpectrum (A, n, ordering)
 %     walshSpectrum(x, [], 'hadamard') % natural:  [2.5; -0.5; -1; 0]
 %     walshSpectrum(x', 8, 'dyadic')   % a row, padded to 8 entries
 %
-%   See also seqSpectrum, cyclicEnergy, cyclicEnergyFFT.
+%   See also seqSpectrum, walshOrdered, cyclicEnergy, cyclicEnergyFFT.
 
 if nargin < 1 || nargin > 3
   error ('walshSpectrum:usage', 'Usage: W = walshSpectrum (A, n, ordering)');
@@ -72,50 +73,15 @@ if nargin >= 2 && ~isempty (n)
   end
 end
 
+code = find (strcmpi (ordering, {'sequency', 'hadamard', 'dyadic'})) - 1;
 if isreal (A)
-  W = seqSpectrum (A);
+  W = walshOrdered (A, code);
 else
-  W = complex (seqSpectrum (real (A)), seqSpectrum (imag (A)));
-end
-
-if ~strcmpi (ordering, 'sequency')
-  W = W(sequency_rows (size (W, 1), lower (ordering)), :);
+  W = complex (walshOrdered (real (A), code), walshOrdered (imag (A), code));
 end
 if isRow
   W = W.';
 end
-end
-
-function rows = sequency_rows (L, ordering)
-% Sequency row r carries Hadamard row rev(gray(r)); so Hadamard row s is
-% sequency row gray^-1(rev(s)), and dyadic row s (Hadamard row rev(s)) is
-% sequency row gray^-1(s). rev reverses the k = log2(L) bits.
-persistent cache
-k = round (log2 (L));
-key = sprintf ('%s%d', ordering(1), k);
-if isempty (cache)
-  cache = struct ();
-end
-if isfield (cache, key)
-  rows = cache.(key);
-  return;
-end
-s = uint32 (0:L-1)';
-if strcmp (ordering, 'hadamard')
-  r = zeros (L, 1, 'uint32');
-  for b = 0:k-1
-    r = bitor (r, bitshift (bitand (bitshift (s, -b), 1), k - 1 - b));
-  end
-  s = r;
-end
-g = s;                      % inverse Gray code: XOR of all right shifts
-shifted = bitshift (s, -1);
-while any (shifted)
-  g = bitxor (g, shifted);
-  shifted = bitshift (shifted, -1);
-end
-rows = double (g) + 1;
-cache.(key) = rows;
 end
 
 % Hadamard matrix of size L in natural order, from its closed form.

@@ -51,8 +51,22 @@ void transformColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scr
 void transformColumns(const double* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch,
                       cpu::Isa isa);
 
+// Row orders of the result. Sequency row r (r sign changes) is row gray(r)
+// of the dyadic (Paley) order and row rev_k(gray(r)) of the Hadamard
+// (natural) order, gray(r) = r XOR (r >> 1): the same values, permuted.
+enum class Ordering : std::int32_t { sequency = 0, hadamard = 1, dyadic = 2 };
+
+// transformColumns with the rows of every column in the given order (see
+// walsh/ordering.cpp). Columns are transformed a few at a time and reordered
+// while in cache, through scratch.current; sequency order is
+// transformColumns itself.
+template <class T>
+void orderedColumns(const T* A, std::int32_t M, std::int32_t N, double* W, Scratch& scratch,
+                    Ordering ordering);
+
 #define TOOLBOX_WALSH_DECLARE(T, tag)\
-  extern template void transformColumns<T>(const T*, std::int32_t, std::int32_t, double*, Scratch&);
+  extern template void transformColumns<T>(const T*, std::int32_t, std::int32_t, double*, Scratch&);\
+  extern template void orderedColumns<T>(const T*, std::int32_t, std::int32_t, double*, Scratch&, Ordering);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_WALSH_DECLARE)
 #undef TOOLBOX_WALSH_DECLARE
 

@@ -4,7 +4,7 @@ function check_help (toolbox, description)
 % has its help, calling one says how to compile it, and Contents.m lists
 % every function with the package's version.
 addpath (toolbox);
-functions = {"imgToBlocks", "blocksToImg", "seqSpectrum", "cyclicEnergy"};
+functions = {"imgToBlocks", "blocksToImg", "seqSpectrum", "walshOrdered", "cyclicEnergy"};
 for name = functions
   name = name{1};
   assert (exist (name) == 2, "%s is not the help file", name);

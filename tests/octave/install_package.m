@@ -13,7 +13,7 @@ pkg ("load", "bwtoolbox");
 installed = pkg ("list");
 assert (numel (installed) == 1 && strcmp (installed{1}.name, "bwtoolbox"));
 printf ("installed bwtoolbox %s in %s\n", installed{1}.version, installed{1}.dir);
-for name = {"imgToBlocks", "blocksToImg", "seqSpectrum", "cyclicEnergy"}
+for name = {"imgToBlocks", "blocksToImg", "seqSpectrum", "walshOrdered", "cyclicEnergy"}
   if (exist (name{1}) == 3)
     printf ("  %s: %s\n", name{1}, which (name{1}));
   else
