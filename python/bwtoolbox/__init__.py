@@ -252,6 +252,12 @@ def seq_spectrum(a, axis=0):
     >>> bw.seq_spectrum(np.ones((3, 5)), axis=1).shape
     (3, 8)
     """
+    return _spectrum(a, axis, 0)
+
+
+def _spectrum(a, axis, ordering):
+    """seq_spectrum with the rows in sequency (0), Hadamard (1) or dyadic (2)
+    order, reordered by the core while in cache."""
     fn = "seqSpectrum"
     A = _array(a, fn, "a")
     if A.dtype == np.bool_:
@@ -288,7 +294,7 @@ def seq_spectrum(a, axis=0):
     cols = np.asfortranarray(cols)
     if rest is not None:
         cols = cols.reshape((M, N), order="F")
-    W = _core.seq_spectrum(cols, M, N)
+    W = _core.seq_spectrum(cols, M, N, ordering)
     if A.ndim == 1:
         return W.reshape(L)
     if A.ndim == 2:
@@ -297,27 +303,6 @@ def seq_spectrum(a, axis=0):
 
 
 _ORDERINGS = ("sequency", "hadamard", "dyadic")
-
-
-def _sequency_rows(L, ordering):
-    """Rows of the sequency spectrum that make up the Hadamard or dyadic one.
-
-    Sequency row r is Hadamard row rev(gray(r)), rev reversing the log2(L)
-    bits: so Hadamard row s is sequency row gray^-1(rev(s)), and dyadic row s
-    (Hadamard row rev(s)) is sequency row gray^-1(s)."""
-    k = L.bit_length() - 1
-    s = np.arange(L, dtype=np.int64)
-    if ordering == "hadamard":
-        r = np.zeros_like(s)
-        for b in range(k):
-            r |= ((s >> b) & 1) << (k - 1 - b)
-        s = r
-    g = s.copy()  # inverse Gray code: XOR of all right shifts
-    shift = s >> 1
-    while shift.any():
-        g ^= shift
-        shift >>= 1
-    return g
 
 
 def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
@@ -329,7 +314,8 @@ def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
     values or truncated to its first n, transformed and divided by its
     length. With n=None the length is seq_spectrum's, and the sequency order
     is seq_spectrum's result, bit for bit; the other orderings hold the same
-    values with their rows permuted.
+    values with their rows permuted (by the core, as the plug-in
+    walshOrdered does).
 
     Parameters
     ----------
@@ -385,15 +371,13 @@ def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
                 pad = [(0, 0)] * A.ndim
                 pad[axis] = (0, n - M)
                 A = np.pad(A, pad)
+    code = _ORDERINGS.index(ordering)
     if np.iscomplexobj(A):
-        re, im = seq_spectrum(A.real, axis), seq_spectrum(A.imag, axis)
+        re, im = _spectrum(A.real, axis, code), _spectrum(A.imag, axis, code)
         W = np.empty(re.shape, dtype=np.complex128)
         W.real, W.imag = re, im
-    else:
-        W = seq_spectrum(A, axis)
-    if ordering != "sequency":
-        W = np.take(W, _sequency_rows(W.shape[axis], ordering), axis=axis)
-    return W
+        return W
+    return _spectrum(A, axis, code)
 
 
 def cyclic_energy(field, positions, *, imag=None):

@@ -162,13 +162,16 @@ py::array blocksToImg(const py::array& X, std::int32_t n1, std::int32_t n2, std:
   return std::move(Y);
 }
 
-// The spectra of the columns of the M-by-N column-major array A.
-py::array seqSpectrum(const py::array& A, py::ssize_t M, py::ssize_t N) {
+// The spectra of the columns of the M-by-N column-major array A, rows in
+// sequency (0), Hadamard (1) or dyadic (2) order.
+py::array seqSpectrum(const py::array& A, py::ssize_t M, py::ssize_t N, std::int32_t ordering) {
   constexpr char fn[] = "seqSpectrum";
   requireColumnMajor(A, fn, "a");
   if (M < 0 || N < 0 || A.size() != M * N)
     fail(false, fn, "badShape", "a does not hold %lld by %lld elements", static_cast<long long>(M),
          static_cast<long long>(N));
+  if (ordering < 0 || ordering > 2)
+    fail(false, fn, "badOrdering", "ordering must be 0, 1 or 2, not %d", ordering);
   if (M > walsh::kMaxRows)
     fail(false, fn, "tooLarge", "a has %lld elements along the axis; at most 2^30 are supported",
          static_cast<long long>(M));
@@ -183,7 +186,8 @@ py::array seqSpectrum(const py::array& A, py::ssize_t M, py::ssize_t N) {
     py::gil_scoped_release unlocked;
     std::vector<double> buffers(2 * static_cast<std::size_t>(L));
     walsh::Scratch s{buffers.data(), buffers.data() + L};
-    walsh::transformColumns(a, static_cast<std::int32_t>(M), static_cast<std::int32_t>(N), w, s);
+    walsh::orderedColumns(a, static_cast<std::int32_t>(M), static_cast<std::int32_t>(N), w, s,
+                          static_cast<walsh::Ordering>(ordering));
   });
   return std::move(W);
 }

@@ -280,13 +280,15 @@ class TestRefusals:
         with pytest.raises(ValueError):
             _core.img_to_blocks(np.ones((4, 4))[::2], 2, 2, 2, 4, 1, 1)
         with pytest.raises(ValueError):
-            _core.seq_spectrum(np.ones(6), 4, 2)
+            _core.seq_spectrum(np.ones(6), 4, 2, 0)
+        with pytest.raises(ValueError):
+            _core.seq_spectrum(np.ones(4), 4, 1, 3)
         with pytest.raises(ValueError):
             _core.cyclic_energy(np.array([7.0]), np.ones(6), np.ones(6), 2, 3)
         with pytest.raises(ValueError):
             _core.cyclic_energy(np.array([1.0]), np.ones(6), np.ones(5), 2, 3)
         with pytest.raises(TypeError):
-            _core.seq_spectrum(np.ones(4, dtype=np.complex128), 4, 1)
+            _core.seq_spectrum(np.ones(4, dtype=np.complex128), 4, 1, 0)
 
     def test_empty_and_odd_inputs_give_plugin_shapes(self):
         assert bw.seq_spectrum(np.zeros((0, 3))).tolist() == [[0.0, 0.0, 0.0]]
