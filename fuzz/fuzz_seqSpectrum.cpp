@@ -3,36 +3,13 @@
 // payload survives where two meet depends on the order of the operands.
 #include "harness.h"
 #include "reference/walsh_reference.h"
+#include "walsh_inputs.h"
 
 using namespace fuzz;
 
 namespace {
 
 const char kFn[] = "seqSpectrum";
-
-// A: mostly a few short columns; sometimes long ones (the transform's wider
-// stages), and sometimes huge without data, around the size limits.
-Arg input(Provider& in) {
-  switch (pick(in, 0, 0, 5)) {
-    case 4: {
-      const std::size_t M = in.ConsumeIntegralInRange<std::size_t>(0, 1100);
-      return data(in, M, in.ConsumeIntegralInRange<std::size_t>(0, 3), -1000, 1000);
-    }
-    case 5: return hugeArray(in);
-    default: {
-      std::size_t M = in.ConsumeIntegralInRange<std::size_t>(0, 40);
-      std::size_t N = in.ConsumeIntegralInRange<std::size_t>(0, 6);
-      if (M == 0 && N == 0) M = 3, N = 1;  // the usual call without bytes: one short column
-      return data(in, M, N, -1000, 1000);
-    }
-  }
-}
-
-std::int64_t paddedLength(std::size_t M) {
-  std::int64_t L = 1;
-  while (static_cast<std::size_t>(L) < M) L *= 2;
-  return L;
-}
 
 Outcomes predict(const Call& c) {
   if (c.args.size() != 1) return {"Only one input arguments required."};
@@ -61,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   Call c;
   c.nlhs = in.ConsumeBool() ? 0 : 1;
   counts(in, nrhs, c.nlhs);
-  c.args.push_back(input(in));
+  c.args.push_back(walshInput(in));
   fitArgs(in, c, static_cast<std::size_t>(nrhs));
 
   const Outcomes expected = predict(c);

@@ -15,7 +15,7 @@ if [ "${1:-}" = "--update-corpus" ]; then update=1; shift; fi
 build=${1:?usage: scripts/fuzz.sh [--update-corpus] <build dir> [seconds]}
 seconds=${2:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets="imgToBlocks blocksToImg seqSpectrum cyclicEnergy"
+targets="imgToBlocks blocksToImg seqSpectrum walshOrdered cyclicEnergy"
 work=$(mktemp -d -t bwtoolbox-fuzz.XXXXXX)
 
 failed=0
