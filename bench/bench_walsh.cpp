@@ -4,6 +4,7 @@
 // the same bytes, and the cost of a call on one 8-row column.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -64,6 +65,17 @@ void Reference(benchmark::State& state) {
   }
   state.counters["ns/elem-stage"] = benchmark::Counter(
       double(p.elementStages()) * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// As Kernel, in Hadamard (1) or dyadic (2) order. Arguments: M, N, ordering.
+void Ordered(benchmark::State& state) {
+  Problem p(state.range(0), state.range(1));
+  walsh::Scratch s{p.s0.get(), p.s1.get()};
+  const auto ordering = static_cast<walsh::Ordering>(state.range(2));
+  for (auto _ : state) {
+    walsh::orderedColumns(p.A.get(), p.M, p.N, p.W.get(), s, ordering);
+    benchmark::ClobberMemory();
+  }
 }
 
 // As Kernel, but with scratch of fresh, untouched pages on every call, as a
@@ -154,6 +166,18 @@ bool registered = [] {
     benchmark::RegisterBenchmark("Passes", Passes)->Args({L, passes})->Unit(benchmark::kMillisecond);
     bench::addRatio("seqSpectrum L=2^" + std::to_string(k) + " / " + std::to_string(passes) + " memory passes",
                     "Kernel/" + args(L, 1) + "/-1", "Passes/" + args(L, passes), "<= 1.5");
+  }
+  // The other row orders against the sequency order (timed above): what
+  // reordering adds.
+  for (std::int64_t L : {8, 256, 4096, 65536, 1 << 18}) {
+    const std::int64_t N = std::max<std::int64_t>(1, kMiB / L);
+    for (int ordering : {1, 2}) {
+      benchmark::RegisterBenchmark("Ordered", Ordered)->Args({L, N, ordering})->Unit(benchmark::kMillisecond);
+      bench::addRatio(std::string(ordering == 1 ? "Hadamard" : "dyadic") + " order L=" + std::to_string(L) + " x " +
+                          std::to_string(N) + " / sequency",
+                      "Ordered/" + args(L, N) + "/" + std::to_string(ordering), "Kernel/" + args(L, N) + "/-1",
+                      "(report)");
+    }
   }
   // Two long columns with scratch of fresh pages against warm scratch.
   for (int k : {16, 18, 20}) {
