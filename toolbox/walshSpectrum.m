@@ -47,7 +47,11 @@ end
 if nargin < 3 || isempty (ordering)
   ordering = 'sequency';
 end
-if ~ischar (ordering) || ~any (strcmpi (ordering, {'sequency', 'hadamard', 'dyadic'}))
+code = [];
+if ischar (ordering)
+  code = find (strcmpi (ordering, {'sequency', 'hadamard', 'dyadic'})) - 1;  % walshOrdered's code
+end
+if isempty (code)
   error ('walshSpectrum:badOrdering', ...
          'walshSpectrum: ordering must be ''sequency'', ''hadamard'' or ''dyadic''');
 end
@@ -73,7 +77,6 @@ if nargin >= 2 && ~isempty (n)
   end
 end
 
-code = find (strcmpi (ordering, {'sequency', 'hadamard', 'dyadic'})) - 1;
 if isreal (A)
   W = walshOrdered (A, code);
 else

@@ -9,11 +9,11 @@
 //
 // A column is copied to the scratch buffer and moved back row by row. Writing
 // in sequency order (scatter) costs about one cycle a row while the column
-// is in the L1 cache, by a table of destinations for short columns. Hadamard rows of a longer column would be written
-// 2^(k-1), 2^(k-2), ... apart, each write to another cache line; reading
-// from there instead (gather) and writing in order costs a fifth of that
-// from 2^13 rows on. Dyadic rows change in their low bits mostly, and scatter
-// at every length.
+// is in the L1 cache; short columns take their destinations from a table.
+// Hadamard rows of a longer column would be written 2^(k-1), 2^(k-2), ...
+// apart, each write to another cache line; reading from there instead
+// (gather) and writing in order costs a fifth of that from 2^13 rows on.
+// Dyadic rows change in their low bits mostly, and scatter at every length.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
