@@ -110,6 +110,14 @@ memcheck:
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/memcheck.sh $(BUILD)
 
+# The function reference doc/reference.md, from the help texts in toolbox/;
+# doc-check fails when the committed page is stale.
+.PHONY: doc doc-check
+doc:
+	@doc/reference.sh
+doc-check:
+	@doc/reference.sh --check
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) build-python dist $(DEMO_OUT) \
 	  python/bwtoolbox/_core*.so

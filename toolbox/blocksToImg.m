@@ -15,9 +15,9 @@ function varargout = blocksToImg (varargin)
 %   Inputs
 %     X             the block matrix: exactly as many columns as the grid has
 %                   blocks, and n1*n2 rows (any row count if there are no
-%                   blocks). Any numeric or logical class; values are
-%                   converted to double exactly, complex data contribute
-%                   their real parts.
+%                   blocks). Any numeric or logical class, converted as
+%                   for imgToBlocks; complex data contribute their real
+%                   parts.
 %     n1, n2, N1, N2, rowSt, colSt
 %                   block size, image size and start point, exactly as for
 %                   imgToBlocks (see there for the grid and the block order);
@@ -41,6 +41,7 @@ function varargout = blocksToImg (varargin)
 %                   as for imgToBlocks
 %     blocksToImg:sparseInput, blocksToImg:badInput
 %                   X is sparse, or not numeric or logical
+%   Every check comes before the output is created.
 %
 %   Example
 %     Y = reshape(1:30, 6, 5);

@@ -1,9 +1,9 @@
 function build_mex (outdir, varargin)
 %BUILD_MEX  Compile the MEX plug-ins with the host's own mex command.
 %   build_mex compiles the toolbox's plug-ins (imgToBlocks, blocksToImg,
-%   seqSpectrum, cyclicEnergy: every one listed in plugins.txt) into the
-%   folder of this file, where each takes precedence over the help-only .m
-%   file of the same name.
+%   seqSpectrum, walshOrdered, cyclicEnergy: every one listed in
+%   plugins.txt) into the folder of this file, where each takes precedence
+%   over the help-only .m file of the same name.
 %   build_mex(outdir) puts them into outdir instead (created if needed).
 %   build_mex(outdir, name, ...) compiles only the named plug-ins.
 %

@@ -21,9 +21,10 @@ function varargout = cyclicEnergy (varargin)
 %
 %   (S counts the samples at each grid point).
 %
-%   The result is bit-exact: every entry receives its terms in the order of
-%   p, each term formed as rM^2 + iM^2 and added to the running sum, never
-%   with a fused multiply-add.
+%   The result is bit-exact: every entry starts from 0 and receives its
+%   terms in the order of p, each term formed as rM^2 + iM^2 and added to the
+%   running sum, never with a fused multiply-add, so every run gives the same
+%   bits.
 %
 %   Which to use. The exact sum costs m*n*np terms. cyclicEnergyFFT
 %   computes the same map through fft2 in about m*n*log2(m*n) operations,
@@ -40,16 +41,29 @@ function varargout = cyclicEnergy (varargin)
 %                   vectors of m*n elements (only their elements are read)
 %     m, n          grid rows and columns
 %     np            number of positions taken from p (np <= 0: all zeros)
-%   m, n and np are truncated toward zero. Any numeric or logical class is
-%   converted to double exactly.
+%   m, n and np are truncated toward zero; m or n of 0 gives a 1-by-0 row,
+%   and then no position is looked at. Any numeric or logical class is
+%   converted to double as double() does: exactly, but int64 and uint64
+%   values beyond 2^53 round to the nearest double. Complex inputs
+%   contribute their real parts.
 %
 %   Errors
 %     'Usage: ell = cycEnergy (p, rM, iM, m, n, np)'
-%                   not 6 inputs, or more than one output
-%     Input the kernel cannot use safely (a position outside 1..m*n, np above
-%     numel(p), rM or iM shorter than m*n, negative m or n, m*n above
-%     2^31-1, parameters that are not finite numbers, sparse inputs) is
-%     refused with an identifier 'cyclicEnergy:...'.
+%                   not 6 inputs, or more than one output (a call without
+%                   output is fine)
+%     cyclicEnergy:badParameter  m, n or np empty, not numeric, sparse, NaN,
+%                   infinite or beyond the 32-bit integer range
+%     cyclicEnergy:negativeSize  m < 0 or n < 0
+%     cyclicEnergy:tooLarge      m*n above 2^31-1
+%     cyclicEnergy:sparseInput, cyclicEnergy:badInput
+%                   p, rM or iM sparse, or not numeric or logical
+%     cyclicEnergy:tooFewPositions  np above numel(p)
+%     cyclicEnergy:tooFewElements   rM or iM holds fewer than m*n elements
+%     cyclicEnergy:positionOutOfRange
+%                   one of the first np positions is not in 1..m*n after
+%                   truncation (0, negative, beyond the grid, NaN, Inf)
+%   Every check comes before the output is created; the plug-in uses no
+%   memory but its output (and under 48 KiB of stack).
 %
 %   Example
 %     rM = [1 3 5; 2 4 6];  iM = [0 0 0; 1 1 1];  % energy map [1 9 25; 5 17 37]

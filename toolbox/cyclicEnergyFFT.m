@@ -12,8 +12,9 @@ function varargout = cyclicEnergyFFT (varargin)
 %
 %       abs(ell - exact) <= 4 * eps * (log2(m*n) + 1) * np * sum(E(:))
 %
-%   where np * sum(E(:)) is the sum of the exact map, and in practice
-%   the deviation stays within about 2e-14 of the largest entry. An entry far
+%   where np * sum(E(:)) is the sum of the exact map; in the tests, over
+%   fields whose energies span 24 orders of magnitude, the deviation stayed
+%   within 2e-14 of the largest entry. An entry far
 %   below the largest carries only that absolute accuracy: it may have no
 %   correct digit, and an exact zero may come out as a tiny value (negative
 %   results are set to 0). Use cyclicEnergy when small entries matter or

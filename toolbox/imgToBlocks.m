@@ -8,9 +8,10 @@ function varargout = imgToBlocks (varargin)
 %
 %   Inputs
 %     Y             the image: its first N1*N2 elements in column order (its
-%                   own shape is ignored). Any numeric or logical class;
-%                   values are converted to double exactly, complex data
-%                   contribute their real parts.
+%                   own shape is ignored). Any numeric or logical class,
+%                   converted to double as double() does: exactly, but
+%                   int64 and uint64 values beyond 2^53 round to the nearest
+%                   double. Complex data contribute their real parts.
 %     n1, n2        block height and width
 %     N1, N2        image height and width
 %     rowSt, colSt  start point, counted from 1: 1 <= rowSt <= n1-1,
@@ -52,10 +53,12 @@ function varargout = imgToBlocks (varargin)
 %                   sparse, NaN, infinite or beyond the 32-bit integer range
 %     imgToBlocks:negativeSize   N1 < 0 or N2 < 0
 %     imgToBlocks:imageTooSmall  the band does not fit in the image
-%     imgToBlocks:tooLarge       the image or X would reach 2^31 elements
+%                   (N1 < rowSt-1 or N2 < colSt-1)
+%     imgToBlocks:tooLarge       N1*N2, n1*n2 or X would reach 2^31 elements
 %     imgToBlocks:tooFewElements Y holds fewer than N1*N2 elements
 %     imgToBlocks:sparseInput, imgToBlocks:badInput
 %                   Y is sparse, or not numeric or logical
+%   Every check comes before the output is created.
 %
 %   Example
 %     Y = magic(8);

@@ -17,6 +17,9 @@ function varargout = seqSpectrum (varargin)
 %       + - - +      2
 %       + - + -      3
 %
+%   and in closed form H(r+1, i+1) = (-1)^popcount(i AND rev(r XOR r>>1)),
+%   rev reversing the log2(L) low bits.
+%
 %   H is symmetric and H*H = L*eye(L): the transform is its own inverse up to
 %   the factor L,
 %
@@ -24,23 +27,44 @@ function varargout = seqSpectrum (varargin)
 %
 %   up to rounding (exactly, for integer data of moderate size).
 %
-%   The result is bit-exact: a fast transform (a first stage on neighbouring
-%   pairs, then log2(L) - 1 merge stages) with one fixed order of operations,
-%   the same in every build.
+%   The result is fixed to the last bit, not merely to rounding error, the
+%   same in every build: a fast transform with one order of operations. A
+%   pair stage maps neighbours (a, b) to (a + b, (a + b) - 2*b) (not a - b,
+%   which can differ in the last bit); log2(L) - 1 merge stages combine the
+%   two halves of ever larger groups in the pattern sum, difference,
+%   difference, sum; last, every entry is divided by L. Where |b| exceeds
+%   half the largest double, 2*b would overflow and turn a finite difference
+%   into an infinity, so there the pair stage gives the same correctly
+%   rounded value as 2*(0.5*(a + b) - b): seqSpectrum([0; 2^1023]) is
+%   [2^1022; -2^1022]. No result that is finite by the plain formula changes.
+%
+%   A NaN anywhere in a column makes the whole column NaN. Where two NaNs
+%   with different bit patterns (payloads) meet, which pattern comes out is
+%   not fixed; MATLAB's NaN values all share one pattern, so only NaNs built
+%   with payloads on purpose are affected.
 %
 %   Input
-%     A             M-by-N matrix, any numeric or logical class (converted to
-%                   double exactly); complex data contribute their real parts.
-%                   M = 0 gives a 1-by-N zero row; N = 0 gives an L-by-0 W.
+%     A             M-by-N matrix, any numeric or logical class, converted
+%                   to double as double() does: exactly, but int64 and uint64
+%                   values beyond 2^53 round to the nearest double. Complex
+%                   data contribute their real parts. M = 1 gives W = A,
+%                   M = 0 a 1-by-N zero row, N = 0 an L-by-0 W.
 %
 %   Errors
-%     'Only one input arguments required.'   not exactly one input
-%     'Too many output arguments.'           more than one output
-%     A sparse A, or a size beyond the 32-bit limits (M above 2^30, M*N or
-%     L*N of 2^31 or more), is refused with an identifier 'seqSpectrum:...'.
+%     'Only one input arguments required.'
+%                   not exactly one input (checked first)
+%     'Too many output arguments.'
+%                   more than one output (a call without output is fine)
+%     seqSpectrum:sparseInput    A is sparse
+%     seqSpectrum:badInput       A is not numeric or logical (char, cell, ...)
+%     seqSpectrum:tooLarge       M above 2^30, or L*N (hence also M*N) of
+%                   2^31 or more
+%   Every check comes before the output is created.
 %
 %   Example
 %     W = seqSpectrum([1; 2; 3])       % L = 4: [1.5; 0; -1; 0.5]
+%     W = seqSpectrum((1:8)')          % [4.5; -2; 0; -1; 0; 0; 0; -0.5]
+%     size(seqSpectrum(rand(100, 7)))  % 128 7
 %     A = magic(4);
 %     isequal(4 * seqSpectrum(seqSpectrum(A)), A)       % true
 %

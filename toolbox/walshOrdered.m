@@ -24,6 +24,8 @@ function varargout = walshOrdered (varargin)
 %
 %   Errors
 %     'walshOrdered:usage'        not exactly two inputs
+%     'walshOrdered:badParameter' ordering is empty, not numeric, sparse,
+%                                 NaN, infinite or beyond the 32-bit range
 %     'walshOrdered:badOrdering'  ordering is not 0, 1 or 2
 %     'Too many output arguments.'
 %   and for A the checks of seqSpectrum, with identifiers 'walshOrdered:...'.

@@ -25,12 +25,13 @@ function W = walshSpectrum (A, n, ordering)
 %
 %   The sequency spectrum is seqSpectrum's, bit for bit. The other orderings
 %   are the same values with their rows permuted, which the plug-in
-%   walshOrdered does while each column is in cache, at about the cost of
-%   the sequency order.
+%   walshOrdered does while each column is in cache (no second copy of the
+%   result), at about the cost of the sequency order.
 %
 %   Errors
 %     'walshSpectrum:badLength'    n is not a positive power of two
 %     'walshSpectrum:badOrdering'  ordering is not one of the three names
+%     'walshSpectrum:usage'        no input, or more than three
 %   and the errors of seqSpectrum.
 %
 %   Example
