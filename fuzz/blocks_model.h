@@ -1,5 +1,6 @@
 // The six grid parameters shared by imgToBlocks and blocksToImg: how the
-// fuzz targets draw them, and which errors a grid may end a call with.
+// fuzz targets draw them, which errors a grid may end a call with, and what
+// else the two targets share.
 #ifndef TOOLBOX_FUZZ_BLOCKS_MODEL_H
 #define TOOLBOX_FUZZ_BLOCKS_MODEL_H
 
@@ -69,6 +70,41 @@ inline Grid checkGrid(const std::string& fn, const reference::GridInput& g) {
     out.errors.insert(fn + ":tooLarge");
   return out;
 }
+
+// What the two block targets share: seven inputs and one output, results
+// that move bits, the parameters read once drawn, and the checks the gateways
+// make before the grid's.
+// T supplies drawData(in), the data argument drawn once the parameters are.
+template <class T>
+struct GridTarget {
+  static constexpr int kInputs = 7;
+  static constexpr bool kNoOutputOk = false;
+  static constexpr Nan kNan = Nan::exact;
+  Params p;
+  Grid grid;
+
+  // The six parameters (read at once), then the data argument before them.
+  void draw(Provider& in, Call& c) {
+    c.args.emplace_back();
+    addParams(in, c);
+    p = readParams(c);
+    c.args[0] = static_cast<T*>(this)->drawData(in);
+  }
+
+  static bool rightCounts(const Call& c) { return c.args.size() == 7 && c.nlhs == 1; }
+
+  // The usage message for wrong counts alone; else the data argument's class
+  // and the parameters.
+  Outcomes firstChecks(const Call& c, const std::string& fn, const char* usage) const {
+    if (!rightCounts(c)) return {usage};
+    Outcomes e;
+    const Arg& data = c.args[0];
+    if (!data.numericOrLogical()) e.insert(fn + ":badInput");
+    else if (data.sparse) e.insert(fn + ":sparseInput");
+    if (!p.ok) e.insert(fn + ":badParameter");
+    return e;
+  }
+};
 
 }  // namespace fuzz::blocks
 

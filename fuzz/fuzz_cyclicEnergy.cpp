@@ -43,92 +43,84 @@ Arg field(Provider& in, std::int64_t m, std::int64_t n) {
     case 1: r = 1; c = cells; break;
     case 2: r = cells + in.ConsumeIntegralInRange<std::size_t>(1, 3); c = 1; break;
     case 3: r = fewer(in, cells); c = 1; break;
-    case 4:
-      r = in.ConsumeIntegralInRange<std::size_t>(0, 8);
-      c = in.ConsumeIntegralInRange<std::size_t>(0, 8);
-      break;
+    case 4: smallShape(in, r, c, 8); break;
     case 5: return hugeArray(in);
     default: break;
   }
-  if (r * c > kMaxData) return dataless(r, c);
-  return data(in, r, c, -100, 100);
+  return dataUpTo(in, r, c, kMaxData);
 }
 
-Outcomes predict(const Call& c, std::int64_t& cellsOut) {
-  if (c.args.size() != 6 || c.nlhs > 1) return {"Usage: ell = cycEnergy (p, rM, iM, m, n, np)"};
-  Outcomes e;
-  const Param m = readParam(c.args[IN_M]), n = readParam(c.args[IN_N]), np = readParam(c.args[IN_NP]);
-  if (!m.ok || !n.ok || !np.ok) e.insert("cyclicEnergy:badParameter");
-  std::int64_t cells = -1;  // unknown or out of range
-  if (m.ok && n.ok) {
-    if (m.v < 0 || n.v < 0) e.insert("cyclicEnergy:negativeSize");
-    else if (m.v * n.v > INT32_MAX) e.insert("cyclicEnergy:tooLarge");
-    else cells = m.v * n.v;
+struct Target {
+  static constexpr const char* kName = kFn;
+  static constexpr int kInputs = 6;
+  static constexpr bool kNoOutputOk = true;
+  static constexpr Nan kNan = Nan::anyNan;
+  std::int64_t cells = -1;  // m*n; -1 when unknown or out of range
+
+  void draw(Provider& in, Call& c) const {
+    // Now and then a grid of more than 8192 points, which the core sums in
+    // several blocks of columns.
+    const bool big = pick(in, 0, 0, 31) == 31;
+    static const int bigRows[] = {1, 2, 3, 7, 64, 100, 1000, 4096, 8191, 8192, 8193};
+    const int rows = big ? in.PickValueInArray(bigRows) : 0;
+    Arg m = big ? param(in, rows, rows, rows) : param(in, 2, -1, 24);
+    Arg n = big ? param(in, 9000 / rows + 1, 9000 / rows + 1, 9000 / rows + 3) : param(in, 3, -1, 12);
+    Arg np = big ? param(in, 2, -2, 4) : param(in, 2, -2, 16);
+    const Param pm = readParam(m), pn = readParam(n), pnp = readParam(np);
+    const std::int64_t mv = pm.ok ? pm.v : 2, nv = pn.ok ? pn.v : 3;
+    c.args.push_back(positions(in, mv * nv, mv, pnp.ok ? pnp.v : 2));
+    c.args.push_back(field(in, mv, nv));
+    c.args.push_back(field(in, mv, nv));
+    c.args.push_back(std::move(m));
+    c.args.push_back(std::move(n));
+    c.args.push_back(std::move(np));
   }
-  for (int k : {IN_P, IN_RM, IN_IM}) {
-    if (!c.args[k].numericOrLogical()) e.insert("cyclicEnergy:badInput");
-    else if (c.args[k].sparse) e.insert("cyclicEnergy:sparseInput");
-  }
-  const Arg& p = c.args[IN_P];
-  if (np.ok && np.v > 0 && static_cast<std::size_t>(np.v) > p.numel())
-    e.insert("cyclicEnergy:tooFewPositions");
-  if (cells >= 0)
-    for (int k : {IN_RM, IN_IM})
-      if (c.args[k].numel() < static_cast<std::size_t>(cells)) e.insert("cyclicEnergy:tooFewElements");
-  if (cells > 0 && np.ok && p.fullData() && (np.v <= 0 || static_cast<std::size_t>(np.v) <= p.numel()))
-    for (std::int64_t k = 0; k < np.v; ++k) {
-      const double v = p.values[static_cast<std::size_t>(k)];
-      if (!(v >= 1.0 && v < static_cast<double>(cells) + 1.0)) {
-        e.insert("cyclicEnergy:positionOutOfRange");
-        break;
-      }
+
+  Outcomes predict(const Call& c) {
+    if (c.args.size() != 6 || c.nlhs > 1) return {"Usage: ell = cycEnergy (p, rM, iM, m, n, np)"};
+    Outcomes e;
+    const Param m = readParam(c.args[IN_M]), n = readParam(c.args[IN_N]), np = readParam(c.args[IN_NP]);
+    if (!m.ok || !n.ok || !np.ok) e.insert("cyclicEnergy:badParameter");
+    if (m.ok && n.ok) {
+      if (m.v < 0 || n.v < 0) e.insert("cyclicEnergy:negativeSize");
+      else if (m.v * n.v > INT32_MAX) e.insert("cyclicEnergy:tooLarge");
+      else cells = m.v * n.v;
     }
-  cellsOut = cells;
-  return e;
-}
+    for (int k : {IN_P, IN_RM, IN_IM}) {
+      if (!c.args[k].numericOrLogical()) e.insert("cyclicEnergy:badInput");
+      else if (c.args[k].sparse) e.insert("cyclicEnergy:sparseInput");
+    }
+    const Arg& p = c.args[IN_P];
+    if (np.ok && np.v > 0 && static_cast<std::size_t>(np.v) > p.numel())
+      e.insert("cyclicEnergy:tooFewPositions");
+    if (cells >= 0)
+      for (int k : {IN_RM, IN_IM})
+        if (c.args[k].numel() < static_cast<std::size_t>(cells)) e.insert("cyclicEnergy:tooFewElements");
+    if (cells > 0 && np.ok && p.fullData() && (np.v <= 0 || static_cast<std::size_t>(np.v) <= p.numel()))
+      for (std::int64_t k = 0; k < np.v; ++k) {
+        const double v = p.values[static_cast<std::size_t>(k)];
+        if (!(v >= 1.0 && v < static_cast<double>(cells) + 1.0)) {
+          e.insert("cyclicEnergy:positionOutOfRange");
+          break;
+        }
+      }
+    return e;
+  }
+
+  bool tooLarge(const Call&) const { return cells > std::int64_t{kMaxElements}; }
+
+  // With no grid points m or n may still be near 2^31, too many empty passes
+  // for the reference's loops; there is nothing to compare then.
+  Result reference(const Call& c) const {
+    Result r{1, static_cast<std::size_t>(cells), {}};
+    if (cells > 0)
+      r.values = reference::cyclicEnergy(c.args[IN_P].values, c.args[IN_RM].values,
+                                         c.args[IN_IM].values, readParam(c.args[IN_M]).v,
+                                         readParam(c.args[IN_N]).v, readParam(c.args[IN_NP]).v);
+    return r;
+  }
+};
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  plugin(kFn);
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  Provider in(bytes, size);
-  int nrhs = 6;
-  Call c;
-  c.nlhs = in.ConsumeBool() ? 0 : 1;
-  counts(in, nrhs, c.nlhs);
-  // Now and then a grid of more than 8192 points, which the core sums in
-  // several blocks of columns.
-  const bool big = pick(in, 0, 0, 31) == 31;
-  static const int bigRows[] = {1, 2, 3, 7, 64, 100, 1000, 4096, 8191, 8192, 8193};
-  const int rows = big ? in.PickValueInArray(bigRows) : 0;
-  Arg m = big ? param(in, rows, rows, rows) : param(in, 2, -1, 24);
-  Arg n = big ? param(in, 9000 / rows + 1, 9000 / rows + 1, 9000 / rows + 3) : param(in, 3, -1, 12);
-  Arg np = big ? param(in, 2, -2, 4) : param(in, 2, -2, 16);
-  const Param pm = readParam(m), pn = readParam(n), pnp = readParam(np);
-  const std::int64_t mv = pm.ok ? pm.v : 2, nv = pn.ok ? pn.v : 3;
-  c.args.push_back(positions(in, mv * nv, mv, pnp.ok ? pnp.v : 2));
-  c.args.push_back(field(in, mv, nv));
-  c.args.push_back(field(in, mv, nv));
-  c.args.push_back(std::move(m));
-  c.args.push_back(std::move(n));
-  c.args.push_back(std::move(np));
-  fitArgs(in, c, static_cast<std::size_t>(nrhs));
-
-  std::int64_t cells = -1;
-  const Outcomes expected = predict(c, cells);
-  const auto r = run(kFn, c, expected, cells > std::int64_t{kMaxElements});
-  if (!r) return 0;
-  // With no grid points m or n may still be near 2^31, too many empty passes
-  // for the reference's loops; there is nothing to compare then.
-  std::vector<double> want;
-  if (cells > 0)
-    want = reference::cyclicEnergy(c.args[IN_P].values, c.args[IN_RM].values, c.args[IN_IM].values,
-                                   readParam(c.args[IN_M]).v, readParam(c.args[IN_N]).v,
-                                   readParam(c.args[IN_NP]).v);
-  compare(kFn, c, *r, 1, static_cast<std::size_t>(cells), want, Nan::anyNan);
-  return 0;
-}
+TOOLBOX_FUZZ_TARGET(Target)

@@ -21,63 +21,39 @@ Arg image(Provider& in, const blocks::Params& p) {
   switch (shape) {
     case 1: m = 1; n = need; break;
     case 2: m = need + in.ConsumeIntegralInRange<std::size_t>(0, 3); n = 1; break;
-    case 3:
-      m = in.ConsumeIntegralInRange<std::size_t>(0, 12);
-      n = in.ConsumeIntegralInRange<std::size_t>(0, 12);
-      break;
+    case 3: smallShape(in, m, n, 12); break;
     case 4: m = fewer(in, need); n = 1; break;
     case 5: return hugeArray(in);
     default: break;
   }
-  if (m * n > kMaxData) return dataless(m, n);
-  return data(in, m, n, -100, 100);
+  return dataUpTo(in, m, n, kMaxData);
 }
 
-Outcomes predict(const Call& c, const blocks::Params& p, blocks::Grid& grid) {
-  if (c.args.size() != 7 || c.nlhs != 1) return {"Usage: X = imgToBlocks (Y,n1,n2,N1,N2,rowSt,colSt)"};
-  Outcomes e;
-  const Arg& Y = c.args[0];
-  if (!Y.numericOrLogical()) e.insert("imgToBlocks:badInput");
-  else if (Y.sparse) e.insert("imgToBlocks:sparseInput");
-  if (!p.ok) {
-    e.insert("imgToBlocks:badParameter");
+struct Target : blocks::GridTarget<Target> {
+  static constexpr const char* kName = kFn;
+
+  Arg drawData(Provider& in) const { return image(in, p); }
+
+  Outcomes predict(const Call& c) {
+    Outcomes e = firstChecks(c, kFn, "Usage: X = imgToBlocks (Y,n1,n2,N1,N2,rowSt,colSt)");
+    if (!rightCounts(c) || !p.ok) return e;
+    grid = blocks::checkGrid(kFn, p.g);
+    e.insert(grid.errors.begin(), grid.errors.end());
+    if (grid.errors.empty() && c.args[0].numel() < static_cast<std::size_t>(grid.imageSize))
+      e.insert("imgToBlocks:tooFewElements");
     return e;
   }
-  grid = blocks::checkGrid(kFn, p.g);
-  e.insert(grid.errors.begin(), grid.errors.end());
-  if (grid.errors.empty() && Y.numel() < static_cast<std::size_t>(grid.imageSize))
-    e.insert("imgToBlocks:tooFewElements");
-  return e;
-}
+
+  bool tooLarge(const Call&) const { return grid.blockLen * grid.blockCount > std::int64_t{kMaxElements}; }
+
+  // With no blocks the grid may still span 2^31 rows or columns, too many
+  // for the reference's lists; there is nothing to compare then.
+  Result reference(const Call& c) const {
+    return {static_cast<std::size_t>(grid.blockLen), static_cast<std::size_t>(grid.blockCount),
+            grid.blockCount == 0 ? std::vector<double>() : reference::imgToBlocks(c.args[0].values, p.g)};
+  }
+};
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  plugin(kFn);
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  Provider in(bytes, size);
-  int nrhs = 7;
-  Call c;
-  counts(in, nrhs, c.nlhs);
-  c.args.emplace_back();
-  blocks::addParams(in, c);
-  const blocks::Params p = blocks::readParams(c);
-  c.args[0] = image(in, p);
-  fitArgs(in, c, static_cast<std::size_t>(nrhs));
-
-  blocks::Grid grid;
-  const Outcomes expected = predict(c, p, grid);
-  const bool large = expected.empty() && grid.blockLen * grid.blockCount > std::int64_t{kMaxElements};
-  const auto r = run(kFn, c, expected, large);
-  if (!r) return 0;
-  // With no blocks the grid may still span 2^31 rows or columns, too many
-  // for the reference's lists; there is nothing to compare then.
-  compare(kFn, c, *r, static_cast<std::size_t>(grid.blockLen),
-          static_cast<std::size_t>(grid.blockCount),
-          grid.blockCount == 0 ? std::vector<double>() : reference::imgToBlocks(c.args[0].values, p.g),
-          Nan::exact);
-  return 0;
-}
+TOOLBOX_FUZZ_TARGET(Target)

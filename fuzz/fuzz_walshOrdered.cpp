@@ -2,7 +2,6 @@
 // plain Walsh–Hadamard reference with its rows moved to the ordering's rows
 // (sequency row r to row gray(r), dyadic, or rev(gray(r)), Hadamard).
 #include "harness.h"
-#include "reference/walsh_reference.h"
 #include "walsh_inputs.h"
 
 using namespace fuzz;
@@ -10,23 +9,6 @@ using namespace fuzz;
 namespace {
 
 const char kFn[] = "walshOrdered";
-
-// The gateway's checks in its order: the first that fails ends the call.
-Outcomes predict(const Call& c) {
-  if (c.args.size() != 2) return {"walshOrdered:usage"};
-  if (c.nlhs > 1) return {"Too many output arguments."};
-  const Arg& A = c.args[0];
-  if (!A.numericOrLogical()) return {"walshOrdered:badInput"};
-  if (A.sparse) return {"walshOrdered:sparseInput"};
-  const Param ordering = readParam(c.args[1]);
-  if (!ordering.ok) return {"walshOrdered:badParameter"};
-  if (ordering.v < 0 || ordering.v > 2) return {"walshOrdered:badOrdering"};
-  const std::int64_t limit = std::int64_t{1} << 31;
-  if (A.m > (std::size_t{1} << 30) || A.n >= static_cast<std::size_t>(limit) ||
-      paddedLength(A.m) * static_cast<std::int64_t>(A.n) >= limit)
-    return {"walshOrdered:tooLarge"};
-  return {};
-}
 
 std::vector<double> reordered(const std::vector<double>& seq, std::int64_t L, int ordering) {
   int k = 0;
@@ -45,33 +27,42 @@ std::vector<double> reordered(const std::vector<double>& seq, std::int64_t L, in
   return out;
 }
 
+struct Target {
+  static constexpr const char* kName = kFn;
+  static constexpr int kInputs = 2;
+  static constexpr bool kNoOutputOk = true;
+  static constexpr Nan kNan = Nan::anyNan;
+
+  void draw(Provider& in, Call& c) const {
+    c.args.push_back(walshInput(in));
+    c.args.push_back(param(in, 1, -1, 3));
+  }
+
+  // The gateway's checks in its order: the first that fails ends the call.
+  Outcomes predict(const Call& c) const {
+    if (c.args.size() != 2) return {"walshOrdered:usage"};
+    if (c.nlhs > 1) return {"Too many output arguments."};
+    const Arg& A = c.args[0];
+    if (!A.numericOrLogical()) return {"walshOrdered:badInput"};
+    if (A.sparse) return {"walshOrdered:sparseInput"};
+    const Param ordering = readParam(c.args[1]);
+    if (!ordering.ok) return {"walshOrdered:badParameter"};
+    if (ordering.v < 0 || ordering.v > 2) return {"walshOrdered:badOrdering"};
+    if (beyondLimits(A))
+      return {"walshOrdered:tooLarge"};
+    return {};
+  }
+
+  bool tooLarge(const Call& c) const { return spectrumTooLarge(c); }
+
+  Result reference(const Call& c) const {
+    Result r = sequencySpectrum(c);
+    r.values = reordered(r.values, static_cast<std::int64_t>(r.rows),
+                         static_cast<int>(readParam(c.args[1]).v));
+    return r;
+  }
+};
+
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  plugin(kFn);
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  Provider in(bytes, size);
-  int nrhs = 2;
-  Call c;
-  c.nlhs = in.ConsumeBool() ? 0 : 1;
-  counts(in, nrhs, c.nlhs);
-  c.args.push_back(walshInput(in));
-  c.args.push_back(param(in, 1, -1, 3));
-  fitArgs(in, c, static_cast<std::size_t>(nrhs));
-
-  const Outcomes expected = predict(c);
-  static const Arg none;
-  const Arg& A = c.args.empty() ? none : c.args[0];
-  const std::int64_t L = paddedLength(A.m);
-  const bool large = expected.empty() && L * static_cast<std::int64_t>(A.n) > std::int64_t{kMaxElements};
-  const auto r = run(kFn, c, expected, large);
-  if (!r) return 0;
-  const std::vector<double> seq = reference::seqSpectrum(A.values, static_cast<std::int64_t>(A.m),
-                                                         static_cast<std::int64_t>(A.n));
-  compare(kFn, c, *r, static_cast<std::size_t>(L), A.n,
-          reordered(seq, L, static_cast<int>(readParam(c.args[1]).v)), Nan::anyNan);
-  return 0;
-}
+TOOLBOX_FUZZ_TARGET(Target)

@@ -251,6 +251,19 @@ inline std::size_t fewer(Provider& in, std::size_t n) {
   return n == 0 ? 0 : n - in.ConsumeIntegralInRange<std::size_t>(1, n < 3 ? n : 3);
 }
 
+// Any shape up to most-by-most, rows drawn first.
+inline void smallShape(Provider& in, std::size_t& m, std::size_t& n, std::size_t most) {
+  m = in.ConsumeIntegralInRange<std::size_t>(0, most);
+  n = in.ConsumeIntegralInRange<std::size_t>(0, most);
+}
+
+// An m-by-n data argument of values around -100..100 (see data()), or one
+// without data where it would hold more than `most` elements.
+inline Arg dataUpTo(Provider& in, std::size_t m, std::size_t n, std::size_t most) {
+  if (m * n > most) return dataless(m, n);
+  return data(in, m, n, -100, 100);
+}
+
 // An array without data whose size crosses a limit: one dimension around
 // 2^15, 2^16, 2^30, 2^31, 2^32 or beyond, the other small, or both around
 // 2^16 (so that neither is large but their product is).
@@ -451,6 +464,54 @@ inline void fitArgs(Provider& in, Call& c, std::size_t nrhs) {
   while (c.args.size() < nrhs) c.args.push_back(param(in, 1, -2, 9));
 }
 
+// ---------------------------------------------------------------------------
+// The target
+
+// What a call must give when it succeeds: a rows-by-cols result, column order.
+struct Result {
+  std::size_t rows = 0, cols = 0;
+  std::vector<double> values;
+};
+
+// One fuzzer input, start to end, for a target `T` (one object per input):
+//   T::kName, T::kInputs   the function and its number of inputs;
+//   T::kNoOutputOk         whether a call without output is valid (then the
+//                          first byte says whether the call asks for one);
+//   T::kNan                how NaNs in the result are compared;
+//   t.draw(in, c)          appends the arguments;
+//   t.predict(c)           the errors the call may end with (none: success);
+//   t.tooLarge(c)          a valid call too large to make;
+//   t.reference(c)         the plain reference's result of a valid call.
+// The counts are drawn first, so a target draws its arguments for the count
+// the function wants and fitArgs then trims or pads the list.
+template <class T>
+int testOne(const std::uint8_t* bytes, std::size_t size) {
+  Provider in(bytes, size);
+  int nrhs = T::kInputs;
+  Call c;
+  if (T::kNoOutputOk) c.nlhs = in.ConsumeBool() ? 0 : 1;
+  counts(in, nrhs, c.nlhs);
+  T t;
+  t.draw(in, c);
+  fitArgs(in, c, static_cast<std::size_t>(nrhs));
+  const Outcomes expected = t.predict(c);
+  const auto r = run(T::kName, c, expected, expected.empty() && t.tooLarge(c));
+  if (!r) return 0;
+  const Result want = t.reference(c);
+  compare(T::kName, c, *r, want.rows, want.cols, want.values, T::kNan);
+  return 0;
+}
+
 }  // namespace fuzz
+
+// The libFuzzer entry points of target T; each fuzz_<function>.cpp ends with it.
+#define TOOLBOX_FUZZ_TARGET(T)                                                     \
+  extern "C" int LLVMFuzzerInitialize(int*, char***) {                             \
+    fuzz::plugin(T::kName);                                                        \
+    return 0;                                                                      \
+  }                                                                                \
+  extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) { \
+    return fuzz::testOne<T>(bytes, size);                                          \
+  }
 
 #endif
