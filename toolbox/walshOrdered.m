@@ -28,7 +28,9 @@ function varargout = walshOrdered (varargin)
 %                                 NaN, infinite or beyond the 32-bit range
 %     'walshOrdered:badOrdering'  ordering is not 0, 1 or 2
 %     'Too many output arguments.'
-%   and for A the checks of seqSpectrum, with identifiers 'walshOrdered:...'.
+%   and for A the checks of seqSpectrum, with identifiers
+%   'walshOrdered:sparseInput', 'walshOrdered:badInput' and
+%   'walshOrdered:tooLarge'.
 %
 %   Example
 %     x = [1; 2; 3; 4];
