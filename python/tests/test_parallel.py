@@ -63,12 +63,14 @@ def test_workers_give_the_bits_of_one_thread(workers):
                                   bw.blocks_to_img(X, block, shape, start=start))
         for f, p in energy_cases():
             assert same_bytes(bw.cyclic_energy(f, p, workers=workers), bw.cyclic_energy(f, p))
-    # And with the measured threshold, on calls large enough to be split.
+    # And with the measured threshold, on calls large enough to be split;
+    # above 32 MiB the block copies stream their output.
     A = rng.standard_normal((1024, 512))
     assert same_bytes(bw.seq_spectrum(A, workers=workers), bw.seq_spectrum(A))
-    Y = rng.standard_normal((1000, 1200))
-    assert same_bytes(bw.img_to_blocks(Y, (8, 8), start=(3, 0), workers=workers),
-                      bw.img_to_blocks(Y, (8, 8), start=(3, 0)))
+    Y = rng.standard_normal((2051, 2048))
+    X = bw.img_to_blocks(Y, (8, 8), start=(3, 0))
+    assert same_bytes(bw.img_to_blocks(Y, (8, 8), start=(3, 0), workers=workers), X)
+    assert same_bytes(bw.blocks_to_img(X, (8, 8), Y.shape, start=(3, 0), workers=workers), Y)
 
 
 # ---- Dask ----------------------------------------------------------------------
@@ -77,7 +79,7 @@ def dask_cases():
     """(name, Dask call, in-memory result) for every function: stacks, one image
     in strips with each kind of band, spectra along either axis, fields
     with and without imag."""
-    da = pytest.importorskip("dask.array", reason="Dask is not installed (scripts/deps.sh dask)")
+    da = pytest.importorskip("dask.array", reason="Dask is not installed (scripts/deps.sh parallel)")
     import bwtoolbox.dask as bwd
     out = []
     for shape, start, chunk in [((37, 53), (0, 0), 9), ((40, 61), (2, 0), 7), ((33, 47), (0, 2), 11),
@@ -129,7 +131,7 @@ def test_dask_threaded_scheduler():
 
 
 def test_dask_refusals():
-    da = pytest.importorskip("dask.array", reason="Dask is not installed (scripts/deps.sh dask)")
+    da = pytest.importorskip("dask.array", reason="Dask is not installed (scripts/deps.sh parallel)")
     import bwtoolbox.dask as bwd
     for call, identifier in [
             (lambda: bwd.img_to_blocks(da.ones((4, 4)), (2, 2), start=(1, 1)), ""),
@@ -143,9 +145,9 @@ def test_dask_refusals():
 
 def test_dask_local_cluster():
     """Two worker processes on the loopback interface, started and closed here."""
-    pytest.importorskip("dask.array", reason="Dask is not installed (scripts/deps.sh dask)")
+    pytest.importorskip("dask.array", reason="Dask is not installed (scripts/deps.sh parallel)")
     distributed = pytest.importorskip(
-        "distributed", reason="dask.distributed is not installed (scripts/deps.sh dask)")
+        "distributed", reason="dask.distributed is not installed (scripts/deps.sh parallel)")
     cases = dask_cases()
     # The workers are new interpreters: they find bwtoolbox where this one did.
     here = os.path.dirname(os.path.dirname(os.path.abspath(bw.__file__)))
