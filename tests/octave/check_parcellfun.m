@@ -29,7 +29,9 @@ for k = 1:6
   calls{end+1} = @() seqSpectrum (A);
   calls{end+1} = @() walshSpectrum (A, [], "dyadic");
   p = randperm (30 * 40, 10 * k);
-  calls{end+1} = @() cyclicEnergy (p, randn (30, 40), randn (30, 40), 30, 40, numel (p));
+  rM = randn (30, 40);
+  iM = randn (30, 40);
+  calls{end+1} = @() cyclicEnergy (p, rM, iM, 30, 40, numel (p));
 endfor
 
 serial = cellfun (@(f) f (), calls, "UniformOutput", false);
