@@ -46,8 +46,9 @@ cross:
 $(PLATFORMS):
 	@JOBS=$(JOBS) scripts/cross.sh build $@
 
-# bench: walshSpectrum's tests compare with the signal package's fwht.
-test: DEPS = octave bench
+# bench: walshSpectrum's tests compare with the signal package's fwht;
+# parallel: Dask for the Python tests, Octave's parallel package for parcellfun.
+test: DEPS = octave bench parallel
 test: configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -114,29 +114,16 @@ bool streamsOutput(const Processor& cpu, std::size_t bytes, bool wholeVectors) {
   return !zen || wholeVectors;
 }
 
-template <class T>
-void imgToBlocks(const T* Y, double* X, const Grid& g) {
-  if constexpr (std::is_same_v<T, double>)
-    imgToBlocks(Y, X, g, cpu::bestIsa(), Stores::automatic);
-  else
-    forEachBlock(g, [&](std::int32_t k, Strip rows, Strip cols) { cutBlock(Y, X, g, k, rows, cols); });
-}
+namespace {
 
-template <class T>
-void blocksToImg(const T* X, double* Y, const Grid& g) {
-  if constexpr (std::is_same_v<T, double>)
-    blocksToImg(X, Y, g, cpu::bestIsa(), Stores::automatic);
-  else
-    forEachBlock(g, [&](std::int32_t k, Strip rows, Strip cols) { pasteBlock(X, Y, g, k, rows, cols); });
-}
-
-// The full blocks of each full grid column go to the kernels, the band and
-// remainder blocks are copied one by one.
-void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores) {
+// The full blocks of each full grid column of the range go to the kernels, the
+// band and remainder blocks are copied one by one.
+void cutRange(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores,
+              std::int32_t c0, std::int32_t c1) {
   const kernels::Set k = cpu::select(isa, [](auto set) { return kernels::entries(set); });
   const bool stream = streamed(stores, std::size_t(g.blockLen) * std::size_t(g.blockCount), g);
   forEachBlockOrRun(
-      g, [&](std::int32_t b, Strip rows, Strip cols) { cutBlock(Y, X, g, b, rows, cols); },
+      g, c0, c1, [&](std::int32_t b, Strip rows, Strip cols) { cutBlock(Y, X, g, b, rows, cols); },
       [&](std::int32_t b, std::int32_t c) {
         k.cut(Y + fullColumnOrigin(g, c), X + b * std::ptrdiff_t{g.blockLen}, fullShape(g), stream);
       });
@@ -147,9 +134,10 @@ void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores
 // included: a cache line shared by a stream and ordinary stores of another
 // block would be read from memory first. The image does not depend on the
 // order in which the blocks are written.
-void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels::Set& k) {
+void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels::Set& k,
+                       std::int32_t c0, std::int32_t c1) {
   const std::ptrdiff_t len = g.blockLen;
-  for (std::int32_t c = 0; c < g.mainCols; ++c) {
+  for (std::int32_t c = c0; c < c1; ++c) {
     if (c < g.fullCols && g.fullRows > 0) {
       kernels::Shape s = fullShape(g);
       if (g.hasTopBand()) {
@@ -167,24 +155,63 @@ void pasteWholeColumns(const double* X, double* Y, const Grid& g, const kernels:
     for (std::int32_t r = 0; r < g.mainRows; ++r)
       pasteBlock(X, Y, g, g.mainBlock(r, c), g.mainRow(r), g.mainCol(c));
   }
-  if (g.hasLeftBand())
+  if (g.hasLeftBand() && c0 == 0)
     for (std::int32_t r = 0; r < g.mainRows; ++r) pasteBlock(X, Y, g, r, g.mainRow(r), g.leftBand());
 }
 
-void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
+void pasteRange(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores,
+                std::int32_t c0, std::int32_t c1) {
   const kernels::Set k = cpu::select(isa, [](auto set) { return kernels::entries(set); });
   const bool stream = streamed(stores, std::size_t(g.p.N1) * std::size_t(g.p.N2), g);
-  if (stream && (g.hasTopBand() || g.remRows > 0)) return pasteWholeColumns(X, Y, g, k);
+  if (stream && (g.hasTopBand() || g.remRows > 0)) return pasteWholeColumns(X, Y, g, k, c0, c1);
   forEachBlockOrRun(
-      g, [&](std::int32_t b, Strip rows, Strip cols) { pasteBlock(X, Y, g, b, rows, cols); },
+      g, c0, c1, [&](std::int32_t b, Strip rows, Strip cols) { pasteBlock(X, Y, g, b, rows, cols); },
       [&](std::int32_t b, std::int32_t c) {
         k.paste(X + b * std::ptrdiff_t{g.blockLen}, Y + fullColumnOrigin(g, c), fullShape(g), stream);
       });
 }
 
-#define TOOLBOX_BLOCKS_DEFINE(T, tag)                                \
-  template void imgToBlocks<T>(const T*, double*, const Grid&); \
-  template void blocksToImg<T>(const T*, double*, const Grid&);
+}  // namespace
+
+template <class T>
+void imgToBlocks(const T* Y, double* X, const Grid& g, std::int32_t c0, std::int32_t c1) {
+  if constexpr (std::is_same_v<T, double>)
+    cutRange(Y, X, g, cpu::bestIsa(), Stores::automatic, c0, c1);
+  else
+    forEachBlock(g, c0, c1, [&](std::int32_t k, Strip rows, Strip cols) { cutBlock(Y, X, g, k, rows, cols); });
+}
+
+template <class T>
+void blocksToImg(const T* X, double* Y, const Grid& g, std::int32_t c0, std::int32_t c1) {
+  if constexpr (std::is_same_v<T, double>)
+    pasteRange(X, Y, g, cpu::bestIsa(), Stores::automatic, c0, c1);
+  else
+    forEachBlock(g, c0, c1, [&](std::int32_t k, Strip rows, Strip cols) { pasteBlock(X, Y, g, k, rows, cols); });
+}
+
+template <class T>
+void imgToBlocks(const T* Y, double* X, const Grid& g) {
+  imgToBlocks(Y, X, g, 0, g.mainCols);
+}
+
+template <class T>
+void blocksToImg(const T* X, double* Y, const Grid& g) {
+  blocksToImg(X, Y, g, 0, g.mainCols);
+}
+
+void imgToBlocks(const double* Y, double* X, const Grid& g, cpu::Isa isa, Stores stores) {
+  cutRange(Y, X, g, isa, stores, 0, g.mainCols);
+}
+
+void blocksToImg(const double* X, double* Y, const Grid& g, cpu::Isa isa, Stores stores) {
+  pasteRange(X, Y, g, isa, stores, 0, g.mainCols);
+}
+
+#define TOOLBOX_BLOCKS_DEFINE(T, tag)                                                    \
+  template void imgToBlocks<T>(const T*, double*, const Grid&);                       \
+  template void blocksToImg<T>(const T*, double*, const Grid&);                       \
+  template void imgToBlocks<T>(const T*, double*, const Grid&, std::int32_t, std::int32_t); \
+  template void blocksToImg<T>(const T*, double*, const Grid&, std::int32_t, std::int32_t);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DEFINE)
 #undef TOOLBOX_BLOCKS_DEFINE
 

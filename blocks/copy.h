@@ -8,6 +8,7 @@
 #define TOOLBOX_BLOCKS_COPY_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "blocks/grid.h"
 #include "simd/cpu.h"
@@ -25,9 +26,22 @@ void imgToBlocks(const T* Y, double* X, const Grid& g);
 template <class T>
 void blocksToImg(const T* X, double* Y, const Grid& g);
 
-#define TOOLBOX_BLOCKS_DECLARE(T, tag)                                      \
-  extern template void imgToBlocks<T>(const T*, double*, const Grid&); \
-  extern template void blocksToImg<T>(const T*, double*, const Grid&);
+// The same for the blocks of main grid columns c0 .. c1 - 1 only (0 <= c0 <=
+// c1 <= mainCols), the top band blocks above them included, and the left band
+// when c0 is 0 (see forEachBlockOrRun). Calls on ranges that do not overlap
+// write disjoint parts of the output, so they may run at the same time; ranges
+// covering 0 .. mainCols together make the whole copy, with the stores the
+// whole call would use.
+template <class T>
+void imgToBlocks(const T* Y, double* X, const Grid& g, std::int32_t c0, std::int32_t c1);
+template <class T>
+void blocksToImg(const T* X, double* Y, const Grid& g, std::int32_t c0, std::int32_t c1);
+
+#define TOOLBOX_BLOCKS_DECLARE(T, tag)                                                         \
+  extern template void imgToBlocks<T>(const T*, double*, const Grid&);                    \
+  extern template void blocksToImg<T>(const T*, double*, const Grid&);                    \
+  extern template void imgToBlocks<T>(const T*, double*, const Grid&, std::int32_t, std::int32_t); \
+  extern template void blocksToImg<T>(const T*, double*, const Grid&, std::int32_t, std::int32_t);
 TOOLBOX_FOR_EACH_ELEMENT_TYPE(TOOLBOX_BLOCKS_DECLARE)
 #undef TOOLBOX_BLOCKS_DECLARE
 

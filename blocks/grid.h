@@ -83,17 +83,22 @@ Grid makeGrid(const GridParams& p);
 // visit(k, rows, cols) for each block, except that the full blocks of a full
 // grid column go to fullRun(k, c) as one run: blocks k .. k + fullRows - 1,
 // grid rows 0 .. fullRows - 1 of grid column c.
+//
+// With c0, c1: only the blocks of main grid columns c0 .. c1 - 1, the top band
+// blocks above them included, and the left band blocks when c0 is 0. Ranges
+// that do not overlap visit disjoint blocks, whose image entries lie in
+// disjoint image columns; ranges covering 0 .. mainCols visit every block.
 template <class Visit, class FullRun>
-void forEachBlockOrRun(const Grid& g, Visit&& visit, FullRun&& fullRun) {
+void forEachBlockOrRun(const Grid& g, std::int32_t c0, std::int32_t c1, Visit&& visit,
+                       FullRun&& fullRun) {
   // No block: the grid may still have up to 2^30 empty grid columns (N1 = 0).
   if (g.blockCount == 0) return;
-  std::int32_t k = 0;
   if (g.hasTopBand())
-    for (std::int32_t c = 0; c < g.mainCols; ++c) visit(k++, g.topBand(), g.mainCol(c));
-  if (g.hasLeftBand())
-    for (std::int32_t r = 0; r < g.mainRows; ++r) visit(k++, g.mainRow(r), g.leftBand());
-  for (std::int32_t c = 0; c < g.mainCols; ++c) {
-    std::int32_t r = 0;
+    for (std::int32_t c = c0; c < c1; ++c) visit(c, g.topBand(), g.mainCol(c));
+  if (g.hasLeftBand() && c0 == 0)
+    for (std::int32_t r = 0; r < g.mainRows; ++r) visit(r, g.mainRow(r), g.leftBand());
+  for (std::int32_t c = c0; c < c1; ++c) {
+    std::int32_t k = g.mainBlock(0, c), r = 0;
     if (c < g.fullCols && g.fullRows > 0) {
       fullRun(k, c);
       k += g.fullRows;
@@ -103,12 +108,23 @@ void forEachBlockOrRun(const Grid& g, Visit&& visit, FullRun&& fullRun) {
   }
 }
 
-// Calls visit(k, rows, cols) for every block in block order.
+template <class Visit, class FullRun>
+void forEachBlockOrRun(const Grid& g, Visit&& visit, FullRun&& fullRun) {
+  forEachBlockOrRun(g, 0, g.mainCols, visit, fullRun);
+}
+
+// Calls visit(k, rows, cols) for every block in block order (with c0, c1: for
+// the blocks of those grid columns, as above).
 template <class Visit>
-void forEachBlock(const Grid& g, Visit&& visit) {
-  forEachBlockOrRun(g, visit, [&](std::int32_t k, std::int32_t c) {
+void forEachBlock(const Grid& g, std::int32_t c0, std::int32_t c1, Visit&& visit) {
+  forEachBlockOrRun(g, c0, c1, visit, [&](std::int32_t k, std::int32_t c) {
     for (std::int32_t r = 0; r < g.fullRows; ++r) visit(k + r, g.mainRow(r), g.mainCol(c));
   });
+}
+
+template <class Visit>
+void forEachBlock(const Grid& g, Visit&& visit) {
+  forEachBlock(g, 0, g.mainCols, visit);
 }
 
 }  // namespace blocks

@@ -43,6 +43,7 @@ struct Problem {
   std::int64_t np, m, n;
   double* ell;
   kernels::Set k;
+  std::int64_t i0, i1;  // the columns of ell computed
 };
 
 // x mod y in 0 .. y - 1, for any sign of x.
@@ -87,9 +88,10 @@ void addBlocks(const Problem& P, const kernels::Source& s, const kernels::Shifts
   const std::int64_t m = P.m, n = P.n;
   if (m <= kBlockCells) {
     const std::int64_t width = kBlockCells / m;
-    for (std::int64_t i0 = 0; i0 < n; i0 += width) P.k.add(s, sh, {P.ell, m, n, 0, m, i0, std::min(n, i0 + width)});
+    for (std::int64_t i0 = P.i0; i0 < P.i1; i0 += width)
+      P.k.add(s, sh, {P.ell, m, n, 0, m, i0, std::min(P.i1, i0 + width)});
   } else {
-    for (std::int64_t i = 0; i < n; ++i)
+    for (std::int64_t i = P.i0; i < P.i1; ++i)
       for (std::int64_t j0 = 0; j0 < m; j0 += kBlockCells)
         P.k.add(s, sh, {P.ell, m, n, j0, std::min(m, j0 + kBlockCells), i, i + 1});
   }
@@ -122,8 +124,8 @@ void addConvertedColumns(const Problem& P, std::int64_t r, std::int64_t i0, std:
 
 void addConverted(const Problem& P, const kernels::Shifts& sh) {
   const std::int64_t width = std::max<std::int64_t>(1, 8 * kBlockCells / P.m);
-  for (std::int64_t i0 = 0; i0 < P.n; i0 += width) {
-    const std::int64_t i1 = std::min(P.n, i0 + width);
+  for (std::int64_t i0 = P.i0; i0 < P.i1; i0 += width) {
+    const std::int64_t i1 = std::min(P.i1, i0 + width);
     for (std::int64_t k = 0; k < sh.count; ++k)
       forColumnRuns(i0, i1, sh.q[k], P.n, [&](std::int64_t a0, std::int64_t a1, std::int64_t c0) {
         addConvertedColumns(P, sh.r[k], a0, a1, c0);
@@ -134,7 +136,7 @@ void addConverted(const Problem& P, const kernels::Shifts& sh) {
 // The terms of positions in sh, from the fields as they are read.
 void addFromFields(const Problem& P, const kernels::Shifts& sh) {
   if (P.rM.isDouble() && P.iM.isDouble() && P.k.addTiled && P.m >= kernels::kTileMinRows) {
-    if (sh.count > 0) P.k.addTiled(P.rM.doubles(), P.iM.doubles(), sh, P.ell, P.m, P.n);
+    if (sh.count > 0) P.k.addTiled(P.rM.doubles(), P.iM.doubles(), sh, P.ell, P.m, P.n, P.i0, P.i1);
   } else if (P.rM.isDouble() && P.iM.isDouble())
     addBlocks(P, {P.rM.doubles(), P.iM.doubles(), nullptr}, sh);
   else if (sh.count > 0)
@@ -150,11 +152,11 @@ void addWindow(const Problem& P, std::int64_t* r, std::int64_t* q, std::int64_t 
   const std::int64_t m = P.m, n = P.n, width = hi - lo + 1, stride = m + kPadRows;
   for (std::int64_t k = 0; k < count; ++k) q[k] -= lo;
   auto form = [&](std::int64_t c) { formPaddedColumn(P, wrap(c, n), slots + wrap(c, width) * stride); };
-  for (std::int64_t c = -hi; c <= -lo; ++c) form(c);
+  for (std::int64_t c = P.i0 - hi; c <= P.i0 - lo; ++c) form(c);
   // Position k reads slot (i - q) mod width = (origin - (q - lo)) mod width.
-  std::int64_t origin = wrap(-lo, width);
-  for (std::int64_t i = 0; i < n; ++i) {
-    if (i > 0) {
+  std::int64_t origin = wrap(P.i0 - lo, width);
+  for (std::int64_t i = P.i0; i < P.i1; ++i) {
+    if (i > P.i0) {
       form(i - lo);
       origin = origin + 1 == width ? 0 : origin + 1;
     }
@@ -208,7 +210,7 @@ void sumOnStack(const Problem& P) {
     const kernels::Shifts sh{r, q, std::min(kChunk, P.np - k0)};
     decode(P, k0, sh.count, r, q);
     if (padded)
-      for (std::int64_t i = 0; i < n; ++i) P.k.addPadded({E, stride, n}, i, sh, P.ell + i * m, m);
+      for (std::int64_t i = P.i0; i < P.i1; ++i) P.k.addPadded({E, stride, n}, i, sh, P.ell + i * m, m);
     else
       addBlocks(P, {nullptr, nullptr, E}, sh);
   }
@@ -246,17 +248,22 @@ std::int64_t firstBadPosition(Values p, std::int64_t np, std::int64_t cells) {
   return -1;
 }
 
-// Each position adds E, shifted by its row and column, to the whole of ell;
-// the positions of a chunk pass over each part of ell in their order, so that
-// every entry still takes its terms in ascending k.
-void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
-                  double* ell, cpu::Isa isa) {
+namespace {
+
+// Each position adds E, shifted by its row and column, to columns i0 .. i1 - 1
+// of ell; the positions of a chunk pass over each part of them in their order,
+// so that every entry still takes its terms in ascending k.
+void columns(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
+             double* ell, cpu::Isa isa, std::int64_t i0, std::int64_t i1) {
   const std::int64_t cells = m * n;
-  if (cells <= 0) return;
-  std::fill(ell, ell + cells, 0.0);
+  if (cells <= 0 || i1 <= i0) return;
+  std::fill(ell + i0 * m, ell + i1 * m, 0.0);
   if (np <= 0) return;
-  const Problem P{p, rM, iM, np, m, n, ell, cpu::select(isa, [](auto set) { return kernels::entries(set); })};
-  if (kTermsRounded && cells <= kernels::kRowsMaxCells && np >= cells)
+  const Problem P{p, rM, iM, np, m, n, ell, cpu::select(isa, [](auto set) { return kernels::entries(set); }),
+                  i0, i1};
+  // The table adds whole rows to the whole map; a part of a tiny map is summed
+  // from the stack.
+  if (kTermsRounded && cells <= kernels::kRowsMaxCells && np >= cells && i0 == 0 && i1 == n)
     sumTable(P);
   else if (kTermsRounded && cells <= kStackDoubles)
     sumOnStack(P);
@@ -264,9 +271,21 @@ void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t 
     sumByChunks(P);
 }
 
+}  // namespace
+
+void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
+                  double* ell, cpu::Isa isa) {
+  columns(p, np, rM, iM, m, n, ell, isa, 0, n);
+}
+
 void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
                   double* ell) {
-  cyclicEnergy(p, np, rM, iM, m, n, ell, cpu::bestIsa());
+  columns(p, np, rM, iM, m, n, ell, cpu::bestIsa(), 0, n);
+}
+
+void cyclicEnergyColumns(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m,
+                         std::int64_t n, double* ell, std::int64_t i0, std::int64_t i1) {
+  columns(p, np, rM, iM, m, n, ell, cpu::bestIsa(), i0, i1);
 }
 
 }  // namespace energy

@@ -39,6 +39,13 @@ void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t 
 void cyclicEnergy(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m, std::int64_t n,
                   double* ell, cpu::Isa isa);
 
+// Columns i0 .. i1 - 1 of ell only (0 <= i0 <= i1 <= n; ell is the whole
+// map), every entry the same bits as in the whole call. Calls on ranges that
+// do not overlap write disjoint parts of ell, so they may run at the same
+// time. Requires and reads what the whole call does.
+void cyclicEnergyColumns(Values p, std::int64_t np, Values rM, Values iM, std::int64_t m,
+                         std::int64_t n, double* ell, std::int64_t i0, std::int64_t i1);
+
 }  // namespace energy
 
 #endif

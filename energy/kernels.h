@@ -66,13 +66,13 @@ constexpr std::int64_t kRowsMaxCells = 32;
 using AddRowsFn = void (*)(double* ell, const double* table, const std::int64_t* b,
                            std::int64_t count, std::int64_t cells);
 
-// The whole of ell, m >= kTileMinRows, from the two fields: for every k in
-// order, every entry takes its term as AddFn describes, with the terms formed
-// from re and im as they are read. Each column goes by in tiles of rows held
-// in registers while all the positions pass.
+// Columns i0 .. i1 - 1 of ell, m >= kTileMinRows, from the two fields: for
+// every k in order, every entry takes its term as AddFn describes, with the
+// terms formed from re and im as they are read. Each column goes by in tiles
+// of rows held in registers while all the positions pass.
 constexpr std::int64_t kTileMinRows = 16;
 using AddTiledFn = void (*)(const double* re, const double* im, const Shifts&, double* ell,
-                            std::int64_t m, std::int64_t n);
+                            std::int64_t m, std::int64_t n, std::int64_t i0, std::int64_t i1);
 
 struct Set {
   AddFn add;

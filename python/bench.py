@@ -2,8 +2,12 @@
 write instead, and against the bare extension call (the core plus pybind11's
 call and the output allocation, without the Python layer's conversions).
 
-Run with `make bench` or `scripts/python.sh bench`. Prints one table; each
-time is the median of repeated runs, each ratio is taken within this run.
+Run with `make bench` or `scripts/python.sh bench`. Prints the tables; each
+time is the best of interleaved runs, each ratio is taken within this run.
+Then workers=-1 against workers=1 on large calls, and a stack of images
+through img_to_blocks -> seq_spectrum on a local Dask cluster of two worker
+processes against a plain loop (where dask.distributed is installed).
+BENCH_QUICK=1: small arrays and few repeats, to check that it runs.
 """
 import os
 import platform
@@ -17,6 +21,8 @@ import numpy as np
 import bwtoolbox as bw
 from bwtoolbox import _core
 
+QUICK = os.environ.get("BENCH_QUICK", "") not in ("", "0")
+
 
 def best_times(fns, min_seconds=0.3):
     """The best time per call of each function, their runs interleaved so
@@ -24,12 +30,13 @@ def best_times(fns, min_seconds=0.3):
     numbers = []
     for fn in fns:
         number = 1
-        while timeit.timeit(fn, number=number) < 0.01:
+        while timeit.timeit(fn, number=number) < (0.001 if QUICK else 0.01):
             number *= 4
         numbers.append(number)
     best = [float("inf")] * len(fns)
     spent, rounds = 0.0, 0
-    while rounds < 5 or (spent < min_seconds * len(fns) and rounds < 40):
+    least, most = (2, 2) if QUICK else (5, 40)
+    while rounds < least or (spent < min_seconds * len(fns) and rounds < most):
         for i, fn in enumerate(fns):
             t = timeit.timeit(fn, number=numbers[i])
             spent += t
@@ -107,7 +114,7 @@ def main():
         t_ours, t_core, t_idiom = times[0], times[1], times[2] if idiom else None
         rows.append((name, size, t_ours, t_idiom, t_core))
 
-    for N in (16, 2048):
+    for N in (16, 256) if QUICK else (16, 2048):
         Y = np.asfortranarray(rng.standard_normal((N, N)))
         X = bw.img_to_blocks(Y, (8, 8))
         assert np.array_equal(numpy_img_to_blocks(Y, 8, 8), X)
@@ -118,12 +125,14 @@ def main():
         row("blocks_to_img 8x8", f"{N}x{N}", lambda: bw.blocks_to_img(X, (8, 8), (N, N)),
             lambda: numpy_blocks_to_img(X, 8, 8, N, N),
             lambda: _core.blocks_to_img(X, 8, 8, N, N, 1, 1))
-    for M, N in ((8, 1), (64, 4096), (4096, 256)):
+    for M, N in ((8, 1), (64, 256), (1024, 16)) if QUICK else ((8, 1), (64, 4096), (4096, 256)):
         A = np.asfortranarray(rng.standard_normal((M, N)))
         assert np.allclose(numpy_seq_spectrum(A), bw.seq_spectrum(A), atol=1e-12)
         row("seq_spectrum", f"{M}x{N}", lambda: bw.seq_spectrum(A),
-            lambda: numpy_seq_spectrum(A), lambda: _core.seq_spectrum(A, M, N))
-    for (m, n), k in (((4, 4), 2), ((256, 256), 64), ((256, 256), 4096)):
+            lambda: numpy_seq_spectrum(A), lambda: _core.seq_spectrum(A, M, N, 0))
+    energies = (((4, 4), 2), ((64, 64), 64)) if QUICK else (((4, 4), 2), ((256, 256), 64),
+                                                             ((256, 256), 4096))
+    for (m, n), k in energies:
         f = rng.standard_normal((m, n)) + 1j * rng.standard_normal((m, n))
         pos = np.stack([rng.integers(0, m, k), rng.integers(0, n, k)], axis=1)
         assert np.allclose(numpy_cyclic_energy(f, pos), bw.cyclic_energy(f, pos))
@@ -149,12 +158,95 @@ def main():
         print(f"| {name} | {size} | {t_ours * 1e6:.1f} µs | {idiom} | {ratio} "
               f"| {t_core * 1e6:.1f} µs | {layer} |")
     thread_scaling(rng)
+    workers_table(rng)
+    cluster_stack(rng)
+
+
+def workers_table(rng):
+    """workers=-1 against workers=1, large calls (bit-identical results)."""
+    size = 256 if QUICK else 4096
+    Y = np.asfortranarray(rng.standard_normal((size, size)))
+    X = bw.img_to_blocks(Y, (8, 8))
+    A = np.asfortranarray(rng.standard_normal((256, 64) if QUICK else (1024, 2048)))
+    m, k = (64, 64) if QUICK else (256, 4096)
+    f = rng.standard_normal((m, m)) + 1j * rng.standard_normal((m, m))
+    pos = np.stack([rng.integers(0, m, k), rng.integers(0, m, k)], axis=1)
+    calls = [
+        ("seq_spectrum", "x".join(map(str, A.shape)), lambda w: bw.seq_spectrum(A, workers=w)),
+        ("walsh_spectrum hadamard", "x".join(map(str, A.shape)),
+         lambda w: bw.walsh_spectrum(A, ordering="hadamard", workers=w)),
+        ("img_to_blocks 8x8", f"{size}x{size}", lambda w: bw.img_to_blocks(Y, (8, 8), workers=w)),
+        ("blocks_to_img 8x8", f"{size}x{size}",
+         lambda w: bw.blocks_to_img(X, (8, 8), (size, size), workers=w)),
+        ("cyclic_energy", f"{m}x{m}, {k} pos", lambda w: bw.cyclic_energy(f, pos, workers=w)),
+    ]
+    print(f"\nworkers=-1 ({os.cpu_count()} processors visible) against workers=1, best of "
+          "interleaved runs; the results are the same bits")
+    print()
+    print("| call | size | workers=1 | workers=-1 | speed-up |")
+    print("|---|---|---|---|---|")
+    for name, size_text, call in calls:
+        assert call(1).tobytes() == call(-1).tobytes()
+        one, every = best_times([lambda: call(1), lambda: call(-1)], 0.1 if QUICK else 1.0)
+        print(f"| {name} | {size_text} | {one * 1e3:.2f} ms | {every * 1e3:.2f} ms "
+              f"| {one / every:.2f}× |")
+
+
+def cluster_stack(rng):
+    """A stack of images through img_to_blocks -> seq_spectrum of every block,
+    on a local cluster of two single-threaded worker processes against a plain
+    loop over the same in-memory stack. The stack is sent to the workers
+    first and the spectra stay there: what is timed is the computation and
+    the scheduling."""
+    try:
+        import dask.array as da
+        import distributed
+        import bwtoolbox.dask as bwd
+    except ImportError as e:
+        print(f"\nSKIPPED the local cluster benchmark because {e}")
+        return
+    k, size = (4, 256) if QUICK else (16, 1024)
+    stack = rng.standard_normal((k, size, size))
+
+    def loop():
+        return [bw.seq_spectrum(bw.img_to_blocks(y, (8, 8))) for y in stack]
+
+    here = os.path.dirname(os.path.dirname(os.path.abspath(bw.__file__)))
+    os.environ["PYTHONPATH"] = os.pathsep.join(
+        p for p in (here, os.environ.get("PYTHONPATH")) if p)
+    with distributed.LocalCluster(n_workers=2, processes=True, threads_per_worker=1,
+                                  host="127.0.0.1", dashboard_address=None,
+                                  worker_dashboard_address=None, timeout=120) as cluster, \
+            distributed.Client(cluster, timeout=120) as client:
+        images = client.persist(da.from_array(stack, chunks=(1, size, size)))
+        distributed.wait(images)
+        spectra = bwd.seq_spectrum(bwd.img_to_blocks(images, (8, 8)), axis=1)
+
+        def on_cluster():
+            done = client.persist(spectra)
+            distributed.wait(done)
+            return done
+
+        got = on_cluster().compute()
+        assert all(g.tobytes() == e.tobytes() for g, e in zip(got, loop()))
+        t_loop, t_cluster = [], []
+        for _ in range(2 if QUICK else 5):
+            t0 = time.perf_counter()
+            loop()
+            t_loop.append(time.perf_counter() - t0)
+            t0 = time.perf_counter()
+            on_cluster()
+            t_cluster.append(time.perf_counter() - t0)
+    one, two = min(t_loop), min(t_cluster)
+    print(f"\n{k} images of {size}x{size} through img_to_blocks -> seq_spectrum: a plain loop "
+          f"{one * 1e3:.0f} ms, a LocalCluster of 2 worker processes {two * 1e3:.0f} ms "
+          f"({one / two:.2f}× faster; {os.cpu_count()} processors visible; same bits)")
 
 
 def thread_scaling(rng, calls=40):
     """Throughput of two threads against one on large seq_spectrum calls: the
     cores run without the GIL, so up to 2x on two free cores."""
-    A = np.asfortranarray(rng.standard_normal((4096, 256)))
+    A = np.asfortranarray(rng.standard_normal((256, 64) if QUICK else (4096, 256)))
 
     def work(n):
         for _ in range(n):
@@ -171,7 +263,7 @@ def thread_scaling(rng, calls=40):
 
     one = min(run(1) for _ in range(3))
     two = min(run(2) for _ in range(3))
-    print(f"\nseq_spectrum 4096x256, {calls} calls: two threads give {one / two:.2f}x the "
+    print(f"\nseq_spectrum {A.shape[0]}x{A.shape[1]}, {calls} calls: two threads give {one / two:.2f}x the "
           f"throughput of one ({os.cpu_count()} processors visible)")
 
 

@@ -11,7 +11,8 @@
 # compare with, gnuplot and a font for the plot), fuzz (clang, libFuzzer, the
 # sanitizer runtimes and valgrind for make sanitize, make fuzz and make
 # memcheck), python (the Python package: headers, NumPy, pybind11, pytest, pip
-# and setuptools).
+# and setuptools), parallel (Dask and dask.distributed for bwtoolbox.dask,
+# Octave's parallel package for parcellfun; optional, their tests skip without).
 # Missing packages are installed when running as root (saying so); otherwise
 # the script names them and fails.
 set -euo pipefail
@@ -37,6 +38,8 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev llvm valgrind"
   # make python, and the pytest suite of make test
   [python]="python3-dev python3-numpy pybind11-dev python3-pytest python3-pip python3-setuptools"
+  # bwtoolbox.dask and its tests on a LocalCluster; parcellfun in Octave
+  [parallel]="python3-dask python3-distributed octave-parallel"
 )
 
 want=()

@@ -5,6 +5,7 @@
 #                                        with the plug-ins in dist/glnxa64 through
 #                                        Octave and the host adapter of <build dir>
 #   scripts/python.sh bench              builds, then runs python/bench.py
+# test and bench also install Dask (scripts/deps.sh parallel) where they can.
 #   scripts/python.sh --optional ...     the same, but says SKIPPED and succeeds when
 #                                        the Debian packages cannot be installed
 # The interpreter is the first of $PYTHON, /usr/bin/python3 and python3 that
@@ -26,6 +27,15 @@ if ! deps=$(scripts/deps.sh python 2>&1); then
   exit 1
 fi
 [ -n "$deps" ] && echo "$deps"
+# Dask for bwtoolbox.dask: its tests and benchmark say SKIPPED without it.
+if [ "$mode" != build ]; then
+  if deps=$(scripts/deps.sh parallel 2>&1); then
+    [ -n "$deps" ] && echo "$deps"
+  else
+    echo "$deps" >&2
+    echo "scripts/python.sh: Dask is not installed; its tests and benchmark will be skipped" >&2
+  fi
+fi
 
 py=""
 for candidate in ${PYTHON:-} /usr/bin/python3 python3; do

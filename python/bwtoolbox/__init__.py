@@ -4,17 +4,17 @@ bwtoolbox MATLAB/Octave plug-ins and bit-identical to them.
 
 Functions
 ---------
-img_to_blocks(image, block_shape, *, start=(0, 0))
+img_to_blocks(image, block_shape, *, start=(0, 0), workers=None)
     Cut a 2-D image into blocks, one block per column of the result.
-blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0))
+blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0), workers=None)
     Put the block columns back into an image (the exact adjoint).
-seq_spectrum(a, axis=0)
+seq_spectrum(a, axis=0, *, workers=None)
     Sequency-ordered Walsh-Hadamard spectrum along an axis, zero-padded to a
     power of two and divided by its length.
-walsh_spectrum(a, n=None, ordering="sequency", axis=0)
+walsh_spectrum(a, n=None, ordering="sequency", axis=0, *, workers=None)
     The same spectrum in fwht's convention: length n, and sequency, Hadamard
     (natural) or dyadic (Paley) order.
-cyclic_energy(field, positions, *, imag=None)
+cyclic_energy(field, positions, *, imag=None, workers=None)
     For every cyclic shift of a sampling pattern, the energy of a complex
     field at the point-reflected, shifted samples.
 
@@ -27,6 +27,12 @@ already laid out as the cores read it is not copied. Refused arguments raise
 ToolboxValueError or ToolboxTypeError (subclasses of ValueError and
 TypeError) carrying the plug-ins' message and error identifier. The cores
 run without the GIL.
+
+workers= has scipy.fft's meaning: None or 1 one thread, n up to n threads,
+-1 all cores (os.cpu_count()), -2 all but one, and so on. The result is the
+same to the bit whatever the number; small calls stay on one thread. The
+module bwtoolbox.dask (with Dask installed) runs the functions on Dask
+arrays.
 
 Example
 -------
@@ -41,6 +47,7 @@ True
 [1.5, 0.0, -1.0, 0.5]
 """
 import operator
+import os
 
 import numpy as np
 
@@ -77,6 +84,26 @@ def _int(value, fn, name, offset=0):
     return v + offset
 
 
+def _workers(workers, fn):
+    """The thread count of workers= as scipy.fft reads it: None is 1, a
+    negative count wraps around from os.cpu_count() (-1 is all cores)."""
+    if workers is None:
+        return 1
+    try:
+        w = operator.index(workers)
+    except TypeError:
+        raise ToolboxTypeError(
+            f"workers must be an integer or None, not {type(workers).__name__}",
+            f"{fn}:badWorkers") from None
+    if w < 0:
+        w += (os.cpu_count() or 1) + 1
+    if w <= 0:
+        raise ToolboxValueError(
+            f"workers = {workers} leaves no thread: use a positive count, or -1 for all cores",
+            f"{fn}:badWorkers")
+    return w
+
+
 def _pair(value, fn, name, offset=0):
     try:
         items = tuple(value)
@@ -107,7 +134,7 @@ def _array(x, fn, name, keep_complex=False):
     return a
 
 
-def img_to_blocks(image, block_shape, *, start=(0, 0)):
+def img_to_blocks(image, block_shape, *, start=(0, 0), workers=None):
     """Cut a 2-D image into blocks, one block per column of the result.
 
     Parameters
@@ -122,6 +149,9 @@ def img_to_blocks(image, block_shape, *, start=(0, 0)):
         columns left of it a left band (at most one of the two). Allowed:
         0 <= row <= n1 - 2, 0 <= col <= n2 - 2, not both above 0. The
         plug-ins' rowSt, colSt are row + 1, col + 1.
+    workers : int or None, keyword only
+        Threads to use: None or 1 one, n up to n, -1 all cores (scipy.fft's
+        convention). The result is the same to the bit for every value.
 
     Returns
     -------
@@ -137,8 +167,10 @@ def img_to_blocks(image, block_shape, *, start=(0, 0)):
     ToolboxValueError
         "Start point is not correct"; imgToBlocks:imageTooSmall (the band
         does not fit), imgToBlocks:tooLarge (2^31 elements or more).
+        imgToBlocks:badWorkers (workers 0, or below -os.cpu_count()).
     ToolboxTypeError
-        imgToBlocks:badParameter, imgToBlocks:badInput, imgToBlocks:sparseInput.
+        imgToBlocks:badParameter, imgToBlocks:badInput, imgToBlocks:sparseInput,
+        imgToBlocks:badWorkers (workers not an integer).
 
     Examples
     --------
@@ -149,6 +181,7 @@ def img_to_blocks(image, block_shape, *, start=(0, 0)):
     [0.0, 0.0, 0.0, 24.0, 0.0, 0.0]
     """
     fn = "imgToBlocks"
+    threads = _workers(workers, fn)
     Y = _array(image, fn, "image")
     if Y.ndim != 2:
         raise ToolboxValueError(f"image must be 2-D, not {Y.ndim}-D", f"{fn}:badShape")
@@ -158,10 +191,10 @@ def img_to_blocks(image, block_shape, *, start=(0, 0)):
     _core.grid_shape(n1, n2, N1, N2, rowSt, colSt, False)
     if Y.dtype == np.bool_:
         Y = Y.view(np.uint8)
-    return _core.img_to_blocks(np.asfortranarray(Y), n1, n2, N1, N2, rowSt, colSt)
+    return _core.img_to_blocks(np.asfortranarray(Y), n1, n2, N1, N2, rowSt, colSt, threads)
 
 
-def blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0)):
+def blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0), workers=None):
     """Put block columns back into an image: the exact adjoint of img_to_blocks.
 
     Parameters
@@ -176,6 +209,9 @@ def blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0)):
         (N1, N2).
     start : (int, int), keyword only
         Start point counted from 0, as for img_to_blocks.
+    workers : int or None, keyword only
+        Threads to use: None or 1 one, n up to n, -1 all cores (scipy.fft's
+        convention). The result is the same to the bit for every value.
 
     Returns
     -------
@@ -187,9 +223,9 @@ def blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0)):
         "Start point is not correct", "The input matrix X has not enough
         columns" (not exactly as many columns as blocks); blocksToImg:
         negativeSize, imageTooSmall, tooLarge, badRowCount (blocks but not
-        n1*n2 rows), badShape (not 2-D).
+        n1*n2 rows), badShape (not 2-D), badWorkers.
     ToolboxTypeError
-        blocksToImg:badParameter, badInput, sparseInput.
+        blocksToImg:badParameter, badInput, sparseInput, badWorkers.
 
     Examples
     --------
@@ -199,6 +235,7 @@ def blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0)):
     30.0
     """
     fn = "blocksToImg"
+    threads = _workers(workers, fn)
     n1, n2 = _pair(block_shape, fn, "block_shape")
     N1, N2 = _pair(image_shape, fn, "image_shape")
     rowSt, colSt = _pair(start, fn, "start", 1)
@@ -208,10 +245,10 @@ def blocks_to_img(blocks, block_shape, image_shape, *, start=(0, 0)):
         raise ToolboxValueError(f"blocks must be 2-D, not {X.ndim}-D", f"{fn}:badShape")
     if X.dtype == np.bool_:
         X = X.view(np.uint8)
-    return _core.blocks_to_img(np.asfortranarray(X), n1, n2, N1, N2, rowSt, colSt)
+    return _core.blocks_to_img(np.asfortranarray(X), n1, n2, N1, N2, rowSt, colSt, threads)
 
 
-def seq_spectrum(a, axis=0):
+def seq_spectrum(a, axis=0, *, workers=None):
     """Sequency-ordered Walsh-Hadamard spectrum along an axis.
 
     Every 1-D slice x of M values along `axis` is extended with zeros to L,
@@ -232,6 +269,9 @@ def seq_spectrum(a, axis=0):
         axis=-1) are read in place.
     axis : int
         The axis to transform (default 0, the plug-in's columns).
+    workers : int or None, keyword only
+        Threads to use: None or 1 one, n up to n, -1 all cores (scipy.fft's
+        convention). The result is the same to the bit for every value.
 
     Returns
     -------
@@ -240,9 +280,10 @@ def seq_spectrum(a, axis=0):
     Raises
     ------
     ToolboxValueError
-        seqSpectrum:tooLarge (M above 2^30, or 2^31 result elements or more).
+        seqSpectrum:tooLarge (M above 2^30, or 2^31 result elements or more),
+        seqSpectrum:badWorkers.
     ToolboxTypeError
-        seqSpectrum:badInput, seqSpectrum:sparseInput.
+        seqSpectrum:badInput, seqSpectrum:sparseInput, seqSpectrum:badWorkers.
 
     Examples
     --------
@@ -252,10 +293,10 @@ def seq_spectrum(a, axis=0):
     >>> bw.seq_spectrum(np.ones((3, 5)), axis=1).shape
     (3, 8)
     """
-    return _spectrum(a, axis, 0)
+    return _spectrum(a, axis, 0, _workers(workers, "seqSpectrum"))
 
 
-def _spectrum(a, axis, ordering):
+def _spectrum(a, axis, ordering, threads):
     """seq_spectrum with the rows in sequency (0), Hadamard (1) or dyadic (2)
     order, reordered by the core while in cache."""
     fn = "seqSpectrum"
@@ -294,7 +335,7 @@ def _spectrum(a, axis, ordering):
     cols = np.asfortranarray(cols)
     if rest is not None:
         cols = cols.reshape((M, N), order="F")
-    W = _core.seq_spectrum(cols, M, N, ordering)
+    W = _core.seq_spectrum(cols, M, N, ordering, threads)
     if A.ndim == 1:
         return W.reshape(L)
     if A.ndim == 2:
@@ -305,7 +346,7 @@ def _spectrum(a, axis, ordering):
 _ORDERINGS = ("sequency", "hadamard", "dyadic")
 
 
-def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
+def walsh_spectrum(a, n=None, ordering="sequency", axis=0, *, workers=None):
     """Walsh-Hadamard spectrum in sequency, Hadamard or dyadic order.
 
     The calling convention of fwht(x, n, ordering) of the Octave signal
@@ -331,6 +372,9 @@ def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
         Hadamard row whose index is s with its log2(L) bits reversed.
     axis : int
         The axis to transform (default 0).
+    workers : int or None, keyword only
+        Threads to use: None or 1 one, n up to n, -1 all cores (scipy.fft's
+        convention). The result is the same to the bit for every value.
 
     Raises
     ------
@@ -349,6 +393,7 @@ def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
     [1.5, -0.5]
     """
     fn = "walshSpectrum"
+    threads = _workers(workers, fn)
     if not isinstance(ordering, str) or ordering.lower() not in _ORDERINGS:
         raise ToolboxValueError(
             "ordering must be 'sequency', 'hadamard' or 'dyadic'", f"{fn}:badOrdering")
@@ -373,14 +418,14 @@ def walsh_spectrum(a, n=None, ordering="sequency", axis=0):
                 A = np.pad(A, pad)
     code = _ORDERINGS.index(ordering)
     if np.iscomplexobj(A):
-        re, im = _spectrum(A.real, axis, code), _spectrum(A.imag, axis, code)
+        re, im = _spectrum(A.real, axis, code, threads), _spectrum(A.imag, axis, code, threads)
         W = np.empty(re.shape, dtype=np.complex128)
         W.real, W.imag = re, im
         return W
-    return _spectrum(A, axis, code)
+    return _spectrum(A, axis, code, threads)
 
 
-def cyclic_energy(field, positions, *, imag=None):
+def cyclic_energy(field, positions, *, imag=None, workers=None):
     """Energy of a complex field at every cyclic shift of a sampling pattern.
 
     With the energy map E = |field|**2 on the m-by-n grid and the k-th
@@ -405,6 +450,9 @@ def cyclic_energy(field, positions, *, imag=None):
     imag : array_like, shape (m, n), keyword only
         The imaginary part, when `field` holds the real part: float64 arrays
         of the same memory order (both C or both Fortran) are read in place.
+    workers : int or None, keyword only
+        Threads to use: None or 1 one, n up to n, -1 all cores (scipy.fft's
+        convention). The result is the same to the bit for every value.
 
     Returns
     -------
@@ -415,10 +463,10 @@ def cyclic_energy(field, positions, *, imag=None):
     ------
     ToolboxValueError
         cyclicEnergy:positionOutOfRange, cyclicEnergy:tooLarge (m*n of 2^31
-        or more), cyclicEnergy:badShape.
+        or more), cyclicEnergy:badShape, cyclicEnergy:badWorkers.
     ToolboxTypeError
         cyclicEnergy:badInput (also for positions that are not integers),
-        cyclicEnergy:sparseInput.
+        cyclicEnergy:sparseInput, cyclicEnergy:badWorkers.
 
     Examples
     --------
@@ -428,6 +476,7 @@ def cyclic_energy(field, positions, *, imag=None):
     [38.0, 30.0, 14.0, 18.0, 42.0, 46.0]
     """
     fn = "cyclicEnergy"
+    threads = _workers(workers, fn)
     re = _array(field, fn, "field", keep_complex=imag is None)
     if imag is None:
         if re.dtype.kind == "c":
@@ -480,5 +529,5 @@ def cyclic_energy(field, positions, *, imag=None):
         if im.dtype == np.bool_:
             im = im.view(np.uint8)
         im = im.ravel(order=order)
-    ell = _core.cyclic_energy(lin, re, im, gm, gn)
+    ell = _core.cyclic_energy(lin, re, im, gm, gn, threads)
     return ell.reshape((m, n), order=order)

@@ -13,6 +13,7 @@ import numpy as np
 import pytest
 
 import bwtoolbox as bw
+from bwtoolbox import _core
 
 rng = np.random.default_rng(13)
 
@@ -259,6 +260,15 @@ class TestRefusals:
          "cyclicEnergy:badShape"),
         (lambda: bw.cyclic_energy(np.broadcast_to(np.int8(1), (2**16, 2**15)), [(0, 0)]),
          ValueError, "cyclicEnergy:tooLarge"),
+        (lambda: bw.seq_spectrum(np.ones(4), workers=0), ValueError, "seqSpectrum:badWorkers"),
+        (lambda: bw.walsh_spectrum(np.ones(4), workers=-(os.cpu_count() or 1) - 1), ValueError,
+         "walshSpectrum:badWorkers"),
+        (lambda: bw.img_to_blocks(np.ones((4, 4)), (2, 2), workers=1.0), TypeError,
+         "imgToBlocks:badWorkers"),
+        (lambda: bw.cyclic_energy(np.ones((2, 3)), [(0, 0)], workers="2"), TypeError,
+         "cyclicEnergy:badWorkers"),
+        (lambda: _core.blocks_to_img(np.ones((4, 4), order="F"), 2, 2, 4, 4, 1, 1, 0), ValueError,
+         "blocksToImg:badWorkers"),
     ])
     def test_refused(self, call, kind, identifier):
         with pytest.raises(kind) as e:
@@ -274,7 +284,6 @@ class TestRefusals:
     def test_core_checks_what_it_is_given(self):
         # The private entry points refuse layouts and sizes that would take a
         # core outside an array, whatever the Python layer passes them.
-        from bwtoolbox import _core
         with pytest.raises(ValueError):
             _core.img_to_blocks(np.ones(15), 2, 2, 4, 4, 1, 1)
         with pytest.raises(ValueError):
