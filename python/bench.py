@@ -18,7 +18,11 @@ import bwtoolbox as bw
 from bwtoolbox import _core
 
 
-def best_times(fns, min_seconds=0.3):
+# BENCH_QUICK=1 (make bench BENCH_QUICK=1, CI): small arrays, a moment each.
+QUICK = os.environ.get("BENCH_QUICK") == "1"
+
+
+def best_times(fns, min_seconds=0.0 if QUICK else 0.3):
     """The best time per call of each function, their runs interleaved so
     that load from other processes weighs on all of them alike."""
     numbers = []
@@ -107,7 +111,7 @@ def main():
         t_ours, t_core, t_idiom = times[0], times[1], times[2] if idiom else None
         rows.append((name, size, t_ours, t_idiom, t_core))
 
-    for N in (16, 2048):
+    for N in (16, 128 if QUICK else 2048):
         Y = np.asfortranarray(rng.standard_normal((N, N)))
         X = bw.img_to_blocks(Y, (8, 8))
         assert np.array_equal(numpy_img_to_blocks(Y, 8, 8), X)
@@ -118,12 +122,14 @@ def main():
         row("blocks_to_img 8x8", f"{N}x{N}", lambda: bw.blocks_to_img(X, (8, 8), (N, N)),
             lambda: numpy_blocks_to_img(X, 8, 8, N, N),
             lambda: _core.blocks_to_img(X, 8, 8, N, N, 1, 1))
-    for M, N in ((8, 1), (64, 4096), (4096, 256)):
+    for M, N in ((8, 1), (64, 64), (256, 16)) if QUICK else ((8, 1), (64, 4096), (4096, 256)):
         A = np.asfortranarray(rng.standard_normal((M, N)))
         assert np.allclose(numpy_seq_spectrum(A), bw.seq_spectrum(A), atol=1e-12)
         row("seq_spectrum", f"{M}x{N}", lambda: bw.seq_spectrum(A),
-            lambda: numpy_seq_spectrum(A), lambda: _core.seq_spectrum(A, M, N))
-    for (m, n), k in (((4, 4), 2), ((256, 256), 64), ((256, 256), 4096)):
+            lambda: numpy_seq_spectrum(A), lambda: _core.seq_spectrum(A, M, N, 0))
+    grids = (((4, 4), 2), ((32, 32), 8), ((32, 32), 64)) if QUICK else \
+        (((4, 4), 2), ((256, 256), 64), ((256, 256), 4096))
+    for (m, n), k in grids:
         f = rng.standard_normal((m, n)) + 1j * rng.standard_normal((m, n))
         pos = np.stack([rng.integers(0, m, k), rng.integers(0, n, k)], axis=1)
         assert np.allclose(numpy_cyclic_energy(f, pos), bw.cyclic_energy(f, pos))
@@ -154,7 +160,7 @@ def main():
 def thread_scaling(rng, calls=40):
     """Throughput of two threads against one on large seq_spectrum calls: the
     cores run without the GIL, so up to 2x on two free cores."""
-    A = np.asfortranarray(rng.standard_normal((4096, 256)))
+    A = np.asfortranarray(rng.standard_normal((256, 16) if QUICK else (4096, 256)))
 
     def work(n):
         for _ in range(n):
@@ -171,7 +177,7 @@ def thread_scaling(rng, calls=40):
 
     one = min(run(1) for _ in range(3))
     two = min(run(2) for _ in range(3))
-    print(f"\nseq_spectrum 4096x256, {calls} calls: two threads give {one / two:.2f}x the "
+    print(f"\nseq_spectrum {A.shape[0]}x{A.shape[1]}, {calls} calls: two threads give {one / two:.2f}x the "
           f"throughput of one ({os.cpu_count()} processors visible)")
 
 
