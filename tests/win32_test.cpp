@@ -1,4 +1,5 @@
-// The Win32 plug-ins on the x87 unit (built for win32 only): integer
+// The Win32 plug-ins (built for win32 only). A DLL that imports what the host
+// lacks fails to load. On the x87 unit: integer
 // parameters truncate toward zero under every rounding mode the control word
 // can select, at 53- and 64-bit precision, and no call, returning or ending in
 // an error, leaves the control word other than the host set it. (The block
@@ -7,6 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +23,26 @@ using support::Args;
 using support::output;
 using support::succeeded;
 using testhost::makeDouble;
+
+// A copy of seqSpectrum whose import of KERNEL32's Sleep is renamed Sleeq.
+TEST(Win32Loader, AnUnknownImportFailsTheLoadNamingIt) {
+  std::ifstream in(std::string(TOOLBOX_DIST_DIR) + "/seqSpectrum" TOOLBOX_MEX_SUFFIX, std::ios::binary);
+  std::string dll((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t at = dll.find(std::string("Sleep") + '\0');
+  ASSERT_NE(at, std::string::npos);
+  dll[at + 4] = 'q';
+  const std::string path = "unknown-import" TOOLBOX_MEX_SUFFIX;
+  std::ofstream(path, std::ios::binary) << dll;
+  try {
+    testhost::Plugin p(path);
+    ADD_FAILURE() << "loaded";
+  } catch (const std::runtime_error& e) {
+#if !defined(_WIN32)
+    EXPECT_NE(std::string(e.what()).find("KERNEL32.dll!Sleeq"), std::string::npos) << e.what();
+#endif
+  }
+  std::remove(path.c_str());
+}
 
 const int kModes[] = {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO};  // RC 00, 01, 10, 11
 
