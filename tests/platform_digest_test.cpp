@@ -110,4 +110,13 @@ TEST(PlatformDigest, SeqSpectrum) {
   }
 }
 
+// The Hadamard (1) and dyadic (2) orders of the 1000-row case above.
+TEST(PlatformDigest, WalshOrdered) {
+  const std::uint64_t digests[] = {3759681402070961128u, 16002729880535276404u};
+  for (int ordering : {1, 2}) {
+    Args args(makeDouble(1000, 3, values(3000, 1000)), ordering);
+    EXPECT_EQ(digest(resultOf("walshOrdered", args)), digests[ordering - 1]) << "ordering " << ordering;
+  }
+}
+
 }  // namespace
