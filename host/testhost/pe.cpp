@@ -174,7 +174,7 @@ void notify(const Image& im, u32 reason, bool entryFirst) {
   for (u32 cb : im.tlsCallbacks)
     reinterpret_cast<DllMain>(static_cast<std::uintptr_t>(cb))(im.base, reason, nullptr);
   if (!entryFirst) ok = entry();
-  if (!ok) fail(im.path, "its entry point refused DLL_PROCESS_ATTACH");
+  if (!ok && reason == 1) fail(im.path, "its entry point refused DLL_PROCESS_ATTACH");  // detach: ignored
 }
 
 const void* findImport(const char* dll, const char* name);
