@@ -58,9 +58,18 @@ test: configure
 # Each kernel against its baseline; prints the ratio tables at the end. Then
 # the functions as Octave users call them, against what they would write
 # instead (bench/bench_host.m): a table, and the plot BENCH_PLOT.
+# BENCH_QUICK=1 runs everything for a moment only (one short repetition per
+# benchmark, small sizes in Octave and Python; exported to both): CI's check
+# that the command works, with figures of no meaning.
+BENCH_QUICK ?=
+ifeq ($(BENCH_QUICK),1)
+BENCH_FLAGS ?= --benchmark_repetitions=1 --benchmark_min_time=0.005
+else
 BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_min_time=0.2
+endif
 BENCH_PLOT ?= $(BUILD)/bench/host_speedup.png
 bench: DEPS = octave bench
+bench: export BENCH_QUICK := $(BENCH_QUICK)
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks octave
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b $(BENCH_FLAGS) || exit 1; done
@@ -120,5 +129,5 @@ doc-check:
 	@doc/reference.sh --check
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) build-python dist $(DEMO_OUT) \
+	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) build-win32-host build-python dist $(DEMO_OUT) \
 	  python/bwtoolbox/_core*.so

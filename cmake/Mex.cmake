@@ -23,7 +23,19 @@
 # uses the program's C++ runtime: such plug-ins are for checking only.
 #
 # Every plug-in is added to the global property TOOLBOX_MEX_TARGETS.
-if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+#
+# With TOOLBOX_WIN32_HOST (an i386 Linux build, toolchain-i686-linux-gnu.cmake)
+# the build makes no plug-ins: its test programs load the Win32 plug-ins of
+# TOOLBOX_DIST_DIR (dist/win32, built by the mingw build) through the test
+# host's PE loader (host/testhost/pe.cpp).
+option(TOOLBOX_WIN32_HOST "Build the test programs as i386 Linux hosts of the Win32 plug-ins" OFF)
+if(TOOLBOX_WIN32_HOST)
+  if(WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    message(FATAL_ERROR "TOOLBOX_WIN32_HOST needs a 32-bit Linux build (cmake/toolchain-i686-linux-gnu.cmake)")
+  endif()
+  set(TOOLBOX_PLATFORM win32)
+  set(TOOLBOX_MEX_SUFFIX .mexw32)
+elseif(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(TOOLBOX_PLATFORM win32)
   set(TOOLBOX_MEX_SUFFIX .mexw32)
 elseif(WIN32)
@@ -60,6 +72,9 @@ set(MEX_EXPORTS_WIN32 "${MEX_HOST_DIR}/windows/gateway-win32.def")
 set(MEX_EXPORTS_WIN64 "${MEX_HOST_DIR}/windows/gateway-win64.def")
 
 function(add_mex name)
+  if(TOOLBOX_WIN32_HOST)
+    return()
+  endif()
   cmake_parse_arguments(MEX "" "" "SOURCES;LIBS" ${ARGN})
   # On macOS the other plug-ins stay defined (their CMake code may refer to
   # them) but are not built.

@@ -2,7 +2,9 @@
 # Cross builds of the plug-ins for the other platforms, each in build-<platform>:
 #   scripts/cross.sh build <platform>...   the plug-ins into dist/<platform>/
 #   scripts/cross.sh test <platform>...    the plug-ins and the platform's tests
-# platforms: win32, win64 (mingw-w64; tests run under Wine), aarch64 (64-bit
+# platforms: win32 (mingw-w64; the tests are i386 Linux programs that load the
+# plug-ins through the test host's PE loader, built in build-win32-host and run
+# under qemu-i386), win64 (mingw-w64; tests run under Wine), aarch64 (64-bit
 # ARM Linux, g++-aarch64-linux-gnu; tests run under qemu-aarch64), maci64 and
 # maca64 (Intel and Apple-silicon macOS, clang and lld; the test checks the
 # bundles' load commands, architecture, minimum OS and exports).
@@ -47,12 +49,9 @@ for platform in "$@"; do
   fi
   if [ "$action" = test ]; then
     case $platform in
-      # 64-bit Wine alone for Win64, so that a mirror that cannot serve
-      # the i386 architecture costs only the Win32 tests.
-      win32|win64)
-        wine=wine64
-        [ "$platform" = win32 ] && wine="wine64 wine32"
-        scripts/deps.sh $wine ||
+      # 64-bit Wine alone: the Win32 programs run in our own host instead.
+      win64)
+        scripts/deps.sh wine64 ||
           echo "Wine could not be installed: the $platform tests that run under Wine will be skipped." ;;
       aarch64)
         if ! scripts/deps.sh qemu; then
@@ -64,14 +63,30 @@ for platform in "$@"; do
 
   tests=OFF
   [ "$action" = test ] && tests=ON
+  # The Win32 build checks the plug-ins' ABI; its test programs are built
+  # below as i386 Linux programs.
+  wine=ON
+  [ "$platform" = win32 ] && wine=OFF
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    "-DCMAKE_TOOLCHAIN_FILE=$toolchain" -DTOOLBOX_TESTS=$tests >/dev/null
+    "-DCMAKE_TOOLCHAIN_FILE=$toolchain" -DTOOLBOX_TESTS=$tests -DTOOLBOX_WINE_TESTS=$wine >/dev/null
   if [ "$action" = test ]; then
     cmake --build "$build" -j "$jobs"
     [ $runs -eq 1 ] || continue
     (cd "$build" && ctest --output-on-failure -j "$jobs")
     if [ -f "$build/wineprefix.unusable" ]; then
       echo "SKIPPED $platform tests under Wine: $(cat "$build/wineprefix.unusable")"
+    fi
+    if [ "$platform" = win32 ]; then
+      host=build-win32-host
+      echo "== win32 tests: i386 Linux programs loading dist/win32 ($host)"
+      if ! scripts/deps.sh win32host; then
+        echo "SKIPPED win32 tests: the Win32 suite runs as i386 Linux programs, but qemu-user or the i386 libraries could not be installed (scripts/deps.sh win32host)"
+        continue
+      fi
+      cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux-gnu.cmake -DTOOLBOX_WIN32_HOST=ON >/dev/null
+      cmake --build "$host" -j "$jobs"
+      (cd "$host" && ctest --output-on-failure -j "$jobs")
     fi
   else
     cmake --build "$build" -j "$jobs" --target mex

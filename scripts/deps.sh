@@ -2,9 +2,10 @@
 # Makes sure the Debian packages a make target needs are present:
 #   scripts/deps.sh <group>...
 # groups: build, test (the Linux build), octave (GNU Octave and mkoctfile),
-# mingw (Windows cross compilers), wine64 (runs the Win64 tests), wine32 (the
-# Win32 tests; needs the i386 architecture), wine (both), windows (mingw and
-# wine), macos (clang and lld
+# mingw (Windows cross compilers), wine64 (runs the Win64 tests), wine32 (32-bit
+# Wine; needs the i386 architecture; no test needs it), wine (both), windows
+# (mingw and wine), win32host (the i386 Linux programs that run the Win32 tests
+# under qemu-i386), macos (clang and lld
 # for the macOS bundles; maca64 also needs the aarch64 group's headers),
 # aarch64 (64-bit ARM Linux cross compiler), qemu (runs the aarch64 tests),
 # bench (the Octave packages the host benchmark and the fwht agreement test
@@ -30,6 +31,9 @@ declare -A groups=(
   [wine32]="wine32:i386"
   [wine]="wine wine64 wine32:i386"
   [windows]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386"
+  # gcc -m32 without gcc-multilib, which would remove the aarch64 cross
+  # compiler; GoogleTest is built from its sources (test group).
+  [win32host]="qemu-user libc6-dev-i386 lib32gcc-12-dev lib32stdc++-12-dev"
   [macos]="clang lld llvm"
   [aarch64]="g++-aarch64-linux-gnu binutils-aarch64-linux-gnu"
   [qemu]="qemu-user"
@@ -37,7 +41,7 @@ declare -A groups=(
   # llvm for symbolized reports) and make memcheck (valgrind)
   [fuzz]="clang libclang-rt-14-dev llvm valgrind"
   # make python, and the pytest suite of make test
-  [python]="python3-dev python3-numpy pybind11-dev python3-pytest python3-pip python3-setuptools"
+  [python]="python3-dev python3-numpy pybind11-dev python3-pytest python3-pip python3-setuptools python3-venv"
   # bwtoolbox.dask and its tests on a LocalCluster; parcellfun in Octave
   [parallel]="python3-dask python3-distributed octave-parallel"
 )

@@ -1,7 +1,10 @@
 // The test host's own promises that the other tests rely on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "support.h"
 
@@ -49,6 +52,22 @@ TEST(TestHost, EmptyArraysHaveNoData) {
 // On Windows this also proves that exceptions cross the test host's DLLs.
 TEST(TestHost, LoadFailuresThrow) {
   EXPECT_THROW(testhost::Plugin("no-such-plugin" TOOLBOX_MEX_SUFFIX), std::runtime_error);
+}
+
+// Two loads of one plug-in both work; the Win32 host maps the second copy
+// away from the first, applying the base relocations.
+TEST(TestHost, APluginLoadedTwiceWorksThroughBoth) {
+  std::string path = std::string(TOOLBOX_DIST_DIR) + "/seqSpectrum" TOOLBOX_MEX_SUFFIX;
+#if defined(_WIN32)
+  std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+  const testhost::Plugin a(path), b(path);
+  const support::Args args(testhost::makeDouble(3, 1, {1, 2, 3}));
+  for (const testhost::Plugin* p : {&a, &b}) {
+    const auto r = p->call(1, args.ptrs());
+    ASSERT_TRUE(support::succeeded(r));
+    EXPECT_EQ(support::output(r), (std::vector<double>{1.5, 0, -1, 0.5}));
+  }
 }
 
 // Test programs start at 53-bit precision; X87Precision changes it for a scope.

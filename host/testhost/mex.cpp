@@ -9,6 +9,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#elif defined(TESTHOST_PE)
+#include "pe.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -42,6 +44,8 @@ Plugin::Plugin(const std::string& path) : path_(path) {
                              std::to_string(GetLastError()) + ")");
   handle_ = h;
   entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(h, "mexFunction")));
+#elif defined(TESTHOST_PE)
+  handle_ = pe::load(path, &entry_);
 #else
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_) throw std::runtime_error("cannot load " + path + ": " + dlerror());
@@ -53,6 +57,8 @@ Plugin::Plugin(const std::string& path) : path_(path) {
 Plugin::~Plugin() {
 #if defined(_WIN32)
   FreeLibrary(static_cast<HMODULE>(handle_));
+#elif defined(TESTHOST_PE)
+  pe::unload(handle_);
 #else
   dlclose(handle_);
 #endif
