@@ -2,6 +2,7 @@
 // beyond the caches (4096^2, 128 MiB) and inside them (256^2, 512 KiB).
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -87,48 +88,85 @@ struct HostMemory {
   ~HostMemory() { release(); }
 };
 
+// The kinds of memory the copies are measured in.
+enum Memory {
+  kAligned,  // warm buffers on a 64-byte line
+  kHost,     // warm buffers 16 bytes past a line, as malloc aligns them
+  kFresh,    // host alignment, an output of untouched pages on every call
+  kZeroed,   // 16 bytes past a page (glibc's large blocks), the output zeroed
+             // just before every call as a host creates it: the end of it is
+             // still in the caches, dirty, when the copy starts
+};
+
+// Input and output buffers of n values for a kind of memory; `prepare` gives
+// the output for the next call, outside the timing.
+class Buffers {
+ public:
+  Buffers(std::size_t n, int memory) : n_(n), memory_(memory), in_(buffer(n + 512)), out_(buffer(n + 512)), fresh_(n) {
+    const std::size_t shift = memory == kAligned ? 0 : memory == kZeroed ? pageShift(in_.get()) : 2;
+    from_ = in_.get() + shift;
+    to_ = out_.get() + (memory == kZeroed ? pageShift(out_.get()) : shift);
+  }
+  const double* from() const { return from_; }
+  double* prepare() {
+    if (memory_ == kFresh) return fresh_.fresh();
+    if (memory_ == kZeroed) std::memset(to_, 0, n_ * sizeof(double));
+    return to_;
+  }
+  double* warm() const { return to_; }
+
+ private:
+  // Values from p to 16 bytes past the next 4 KiB boundary.
+  static std::size_t pageShift(const double* p) {
+    const auto a = reinterpret_cast<std::uintptr_t>(p);
+    return (((a + 4095) & ~std::uintptr_t{4095}) + 16 - a) / sizeof(double);
+  }
+  std::size_t n_;
+  int memory_;
+  Buffer in_, out_;
+  HostMemory fresh_;
+  const double* from_;
+  double* to_;
+};
+
 // Arguments: image side, block side, direction (0: imgToBlocks, 1: blocksToImg),
-// stores (a blocks::Stores), memory (0: warm, 64-byte aligned; 1: warm, host
-// alignment; 2: host alignment and a fresh output every call).
+// stores (a blocks::Stores), memory (a Memory).
 void Stores(benchmark::State& state) {
   const blocks::Grid g = grid(state.range(0), state.range(1), 1);
   const bool toImage = state.range(2) != 0;
   const auto stores = static_cast<blocks::Stores>(state.range(3));
-  const int memory = static_cast<int>(state.range(4));
-  const std::size_t n = std::size_t(g.p.N1) * g.p.N2;
-  Buffer in = buffer(n + 8), out = buffer(n + 8);
-  double* from = in.get() + (memory > 0 ? 2 : 0);
-  double* to = out.get() + (memory > 0 ? 2 : 0);
-  HostMemory fresh(n);
+  Buffers b(std::size_t(g.p.N1) * g.p.N2, static_cast<int>(state.range(4)));
+  const bool prepared = state.range(4) >= kFresh;
+  double* to = b.warm();
   for (auto _ : state) {
-    if (memory == 2) {
+    if (prepared) {
       state.PauseTiming();
-      to = fresh.fresh();
+      to = b.prepare();
       state.ResumeTiming();
     }
     if (toImage)
-      blocks::blocksToImg(from, to, g, cpu::bestIsa(), stores);
+      blocks::blocksToImg(b.from(), to, g, cpu::bestIsa(), stores);
     else
-      blocks::imgToBlocks(from, to, g, cpu::bestIsa(), stores);
+      blocks::imgToBlocks(b.from(), to, g, cpu::bestIsa(), stores);
     benchmark::ClobberMemory();
   }
 }
 
 // memcpy of the same bytes into the same kinds of memory (arguments: side,
-// memory as above).
+// memory as above), except that a zeroed output is compared with memcpy into
+// the same buffer, warm and not zeroed again: the host's own copy of an array.
 void HostMemcpy(benchmark::State& state) {
   const std::size_t n = std::size_t(state.range(0)) * state.range(0);
-  const int memory = static_cast<int>(state.range(1));
-  Buffer in = buffer(n + 8), out = buffer(n + 8);
-  double* to = out.get() + (memory > 0 ? 2 : 0);
-  HostMemory fresh(n);
+  Buffers b(n, static_cast<int>(state.range(1)));
+  const bool fresh = state.range(1) == kFresh;
+  double* to = b.warm();
   for (auto _ : state) {
-    if (memory == 2) {
+    if (fresh) {
       state.PauseTiming();
-      to = fresh.fresh();
+      to = b.prepare();
       state.ResumeTiming();
     }
-    std::memcpy(to, in.get() + (memory > 0 ? 2 : 0), n * sizeof(double));
+    std::memcpy(to, b.from(), n * sizeof(double));
     benchmark::ClobberMemory();
   }
 }
@@ -164,9 +202,9 @@ bool registered = [] {
   // Each store mode at 4096^2, in warm aligned memory, in warm memory as a
   // host aligns it, and into a fresh output as a host hands it out, each
   // against memcpy into the same kind of memory.
-  const char* memoryName[] = {"aligned", "host", "fresh"};
+  const char* memoryName[] = {"aligned", "host", "fresh", "zeroed"};
   const char* storesName[] = {"automatic", "cached", "streamed"};
-  for (int memory = 0; memory < 3; ++memory) {
+  for (int memory = kAligned; memory <= kZeroed; ++memory) {
     const std::string base = "HostMemcpy/4096/" + std::to_string(memory);
     benchmark::RegisterBenchmark("HostMemcpy", HostMemcpy)->Args({4096, memory})->Unit(benchmark::kMillisecond);
     for (int block : {2, 8, 16}) {
