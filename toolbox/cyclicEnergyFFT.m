@@ -78,11 +78,15 @@ if cells == 0 || np <= 0
   return;
 end
 % The sample counts and the energy map as m-by-n grids, without copying an
-% input that is already a full grid of doubles.
-S = reshape (accumarray (pos(:), 1, [cells 1]), m, n);
+% input that is already a full grid of doubles
+% (sparse sums repeated positions, as accumarray would, at less cost).
+S = reshape (full (sparse (pos(:), 1, 1, cells, 1)), m, n);
 E = grid (rM, cells, m, n).^2 + grid (iM, cells, m, n).^2;
 ell = real (ifft2 (fft2 (S) .* fft2 (E)));
-varargout{1} = max (reshape (ell, 1, cells), 0);
+% max (ell, 0) in place: no second output-sized array, whose fresh pages
+% would cost more than the pass (NaN becomes 0, as there).
+ell(~(ell >= 0)) = 0;
+varargout{1} = reshape (ell, 1, cells);
 end
 
 function g = grid (v, cells, m, n)
