@@ -1,6 +1,6 @@
 # Front door. `make demo` shows the toolbox at work in GNU Octave, `make test`
 # builds and runs the whole suite; `make` builds the plug-ins for every platform
-# into dist/, `make octave` the native Octave ones into dist/octave/ and
+# into dist/, `make octave` the native Octave functions into dist/octave/ and
 # `make octave-pkg` the Octave package. Each installs the Debian packages it
 # lacks first when run as root (scripts/deps.sh).
 #
@@ -71,7 +71,7 @@ BENCH_PLOT ?= $(BUILD)/bench/host_speedup.png
 bench: DEPS = octave bench
 bench: export BENCH_QUICK := $(BENCH_QUICK)
 bench: configure
-	cmake --build $(BUILD) -j $(JOBS) --target benchmarks octave
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks octave octave-mex
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b $(BENCH_FLAGS) || exit 1; done
 	@echo "== bench/bench_host.m (GNU Octave)"
 	$(OCTAVE_CLI) --norc --no-history --quiet \

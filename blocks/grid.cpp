@@ -1,5 +1,8 @@
 #include "blocks/grid.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace blocks {
 
 namespace {
@@ -41,6 +44,26 @@ Grid makeGrid(const GridParams& p) {
   g.blockCount = g.mainRows * g.mainCols + (g.hasTopBand() ? g.mainCols : 0) +
                  (g.hasLeftBand() ? g.mainRows : 0);
   return g;
+}
+
+void zeroUnpaired(double* X, const Grid& g) {
+  const std::int32_t n1 = g.p.n1, n2 = g.p.n2;
+  // Full blocks come as runs, which hold no unpaired position.
+  forEachBlockOrRun(
+      g,
+      [&](std::int32_t k, const Strip& rows, const Strip& cols) {
+        double* block = X + static_cast<std::ptrdiff_t>(k) * g.blockLen;
+        for (std::int32_t b = 0; b < n2; ++b) {
+          double* col = block + static_cast<std::ptrdiff_t>(b) * n1;
+          if (b < cols.first || b >= cols.first + cols.count) {
+            std::fill(col, col + n1, 0.0);
+          } else {
+            std::fill(col, col + rows.first, 0.0);
+            std::fill(col + rows.first + rows.count, col + n1, 0.0);
+          }
+        }
+      },
+      [](std::int32_t, std::int32_t) {});
 }
 
 }  // namespace blocks

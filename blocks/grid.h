@@ -127,6 +127,12 @@ void forEachBlock(const Grid& g, Visit&& visit) {
   forEachBlock(g, 0, g.mainCols, visit);
 }
 
+// Zeroes the positions of X (blockLen by blockCount) that no image entry is
+// paired with, the frame of every block that is not full, and nothing else:
+// with the copy of imgToBlocks, which writes every paired position, X is then
+// written whole.
+void zeroUnpaired(double* X, const Grid& g);
+
 }  // namespace blocks
 
 #endif

@@ -4,9 +4,10 @@
 # Layout (what `pkg install` expects):
 #   bwtoolbox/DESCRIPTION, INDEX, COPYING, post_install.m
 #   bwtoolbox/inst/   the help files, Contents.m, build_mex.m
-#   bwtoolbox/src/    plugins.txt, the plug-in sources and the headers they
-#                     include, and a Makefile that builds <name>.mex with
-#                     mkoctfile --mex
+#   bwtoolbox/src/    plugins.txt, the native entries (octave/native/*.cc),
+#                     the core sources and the headers they include, the
+#                     help of each function as a header (help/<name>_help.h)
+#                     and a Makefile that builds <name>.oct with mkoctfile
 cmake_minimum_required(VERSION 3.20)
 include("${ROOT}/cmake/Plugins.cmake")
 
@@ -26,16 +27,25 @@ set(all_sources "")
 set(rules "")
 set(targets "")
 foreach(name IN LISTS plugin_NAMES)
+  set(core ${plugin_${name}})
+  list(POP_FRONT core gateway)
+  set(entry "${ROOT}/octave/native/${name}.cc")
+  execute_process(COMMAND "${CMAKE_COMMAND}" "-DHELP=${ROOT}/toolbox/${name}.m"
+                          "-DOUT=${pkg}/src/help/${name}_help.h"
+                          -P "${ROOT}/octave/help_text.cmake" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "could not write the help of ${name}")
+  endif()
   set(relative "")
-  foreach(src IN LISTS plugin_${name})
+  foreach(src IN LISTS entry core)
     file(RELATIVE_PATH rel "${ROOT}" "${src}")
     list(APPEND relative "${rel}")
   endforeach()
-  list(APPEND all_sources ${plugin_${name}})
+  list(APPEND all_sources ${entry} ${core} ${plugin_${name}})
   list(JOIN relative " " sources)
-  string(APPEND rules "${name}.mex: ${sources} $(HEADERS)\n"
-                      "\t$(MKOCTFILE) --mex -I. -o $@ ${sources}\n\n")
-  list(APPEND targets "${name}.mex")
+  string(APPEND rules "${name}.oct: ${sources} help/${name}_help.h $(HEADERS)\n"
+                      "\t$(MKOCTFILE) -I. -Ihelp -o $@ ${sources}\n\n")
+  list(APPEND targets "${name}.oct")
 endforeach()
 list(REMOVE_DUPLICATES all_sources)
 toolbox_plugin_headers("${ROOT}" headers ${all_sources})
@@ -53,8 +63,8 @@ endforeach()
 list(JOIN targets " " targets)
 list(JOIN header_list " " header_list)
 file(WRITE "${pkg}/src/Makefile"
-"# Builds the plug-ins of the package with mkoctfile --mex; pkg install runs it
-# and installs every <name>.mex it leaves here. Floating-point contraction
+"# Builds the functions of the package as native Octave functions with
+# mkoctfile; pkg install runs it and installs every <name>.oct it leaves here. Floating-point contraction
 # stays off so that results are bit-exact.
 MKOCTFILE ?= mkoctfile
 CXXFLAGS ?= -O2

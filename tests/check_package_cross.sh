@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Octave package's plug-ins as `pkg install` does on a machine of
+# Builds the Octave package's functions as `pkg install` does on a machine of
 # another processor: the package's own src/Makefile, run by mkoctfile with the
 # cross compiler as CXX (mkoctfile takes CXX from the environment). Checks that
 # every plug-in is built for that processor and holds no fused multiply-add.
@@ -15,11 +15,11 @@ src=$work/stage/bwtoolbox/src
 CXX=$cxx make -s -C "$src" MKOCTFILE="$mkoctfile" 2>&1 | { grep -v 'skipping incompatible' || true; }
 count=0
 for name in $(sed 's/#.*//' "$root/plugins.txt" | awk 'NF { print $1 }'); do
-  f=$src/$name.mex
-  [ -f "$f" ] || { echo "FAIL: $name.mex was not built"; exit 1; }
-  "$objdump" -f "$f" | grep -q "architecture: $arch" || { echo "FAIL: $name.mex is not for $arch"; exit 1; }
+  f=$src/$name.oct
+  [ -f "$f" ] || { echo "FAIL: $name.oct was not built"; exit 1; }
+  "$objdump" -f "$f" | grep -q "architecture: $arch" || { echo "FAIL: $name.oct is not for $arch"; exit 1; }
   if "$objdump" -d "$f" | grep -qE $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t'; then
-    echo "FAIL: fused multiply-add in $name.mex"; exit 1
+    echo "FAIL: fused multiply-add in $name.oct"; exit 1
   fi
   count=$((count + 1))
 done

@@ -78,10 +78,24 @@ if cells == 0 || np <= 0
   varargout{1} = zeros (1, cells);
   return;
 end
-S = reshape (accumarray (reshape (pos, [], 1), 1, [cells 1]), m, n);
-E = reshape (rM(1:cells), m, n).^2 + reshape (iM(1:cells), m, n).^2;
+% The sample counts and the energy map as m-by-n grids, without copying an
+% input that is already a full grid of doubles
+% (sparse sums repeated positions, as accumarray would, at less cost).
+S = reshape (full (sparse (pos(:), 1, 1, cells, 1)), m, n);
+E = grid (rM, cells, m, n).^2 + grid (iM, cells, m, n).^2;
 ell = real (ifft2 (fft2 (S) .* fft2 (E)));
-varargout{1} = max (reshape (ell, 1, cells), 0);
+% max (ell, 0) in place: no second output-sized array, whose fresh pages
+% would cost more than the pass (NaN becomes 0, as there).
+ell(~(ell >= 0)) = 0;
+varargout{1} = reshape (ell, 1, cells);
+end
+
+function g = grid (v, cells, m, n)
+% The first cells values of v as an m-by-n matrix.
+if numel (v) ~= cells
+  v = v(1:cells);
+end
+g = reshape (v, m, n);
 end
 
 function v = int_param (a, name)
@@ -104,14 +118,21 @@ v = fix (v);
 end
 
 function d = data_input (a, name)
-% A data input: a full numeric or logical array, read as doubles (real part).
+% A data input: a full numeric or logical array, read as doubles (real part);
+% a real double array as it is.
 if ~(isnumeric (a) || islogical (a))
   fail ('badInput', '%s must be a numeric or logical array', name);
 end
 if issparse (a)
   fail ('sparseInput', '%s must be a full matrix, not sparse', name);
 end
-d = double (real (a(:)));
+d = a;
+if ~isreal (d)
+  d = real (d);
+end
+if ~isa (d, 'double')
+  d = double (d);
+end
 end
 
 function fail (reason, format, varargin)

@@ -2,8 +2,8 @@ function run_function_tests (name, plugins, ext, toolbox, needs)
 % run_function_tests (name, plugins, ext, toolbox)
 % Runs the test blocks of the help file <toolbox>/<name>.m against the
 % compiled plug-ins <plugins>/*<ext>, unmodified, whatever their extension:
-% each is linked into a scratch folder as <fn>.mex, beside links to the help
-% files (Octave reads a plug-in's help from the .m file next to it; the tests
+% each is linked into a scratch folder as <fn>.mex (<fn>.oct for native
+% functions, ext ".oct"), beside links to the help files (Octave reads a plug-in's help from the .m file next to it; the tests
 % of one function may call the others). Ends Octave with status 0 when every
 % test passes, 1 otherwise, and 77 (skipped) when <name> is not built.
 % run_function_tests (name, plugins, ext, toolbox, needs) does the same for
@@ -17,18 +17,22 @@ if (! exist (plugin, "file"))
   exit (77);
 endif
 
+linked = ".mex";
+if (strcmp (ext, ".oct"))
+  linked = ".oct";
+endif
 folder = tempname ();
 mkdir (folder);
 for f = dir (fullfile (toolbox, "*.m"))'
   symlink (fullfile (toolbox, f.name), fullfile (folder, f.name));
 endfor
 for f = dir (fullfile (plugins, ["*" ext]))'
-  symlink (fullfile (plugins, f.name), fullfile (folder, [f.name(1:end-numel(ext)) ".mex"]));
+  symlink (fullfile (plugins, f.name), fullfile (folder, [f.name(1:end-numel(ext)) linked]));
 endfor
 addpath (folder);
 
 failures = 0;
-if (exist (needs) != 3 || ! strcmp (which (needs), fullfile (folder, [needs ".mex"])))
+if (exist (needs) != 3 || ! strcmp (which (needs), fullfile (folder, [needs linked])))
   printf ("FAIL: %s resolves to %s, not to the plug-in\n", needs, which (needs));
   failures += 1;
 endif
