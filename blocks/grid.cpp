@@ -46,11 +46,11 @@ Grid makeGrid(const GridParams& p) {
   return g;
 }
 
-void zeroUnpaired(double* X, const Grid& g) {
+void zeroUnpaired(double* X, const Grid& g, std::int32_t c0, std::int32_t c1) {
   const std::int32_t n1 = g.p.n1, n2 = g.p.n2;
   // Full blocks come as runs, which hold no unpaired position.
   forEachBlockOrRun(
-      g,
+      g, c0, c1,
       [&](std::int32_t k, const Strip& rows, const Strip& cols) {
         double* block = X + static_cast<std::ptrdiff_t>(k) * g.blockLen;
         for (std::int32_t b = 0; b < n2; ++b) {

@@ -130,8 +130,10 @@ void forEachBlock(const Grid& g, Visit&& visit) {
 // Zeroes the positions of X (blockLen by blockCount) that no image entry is
 // paired with, the frame of every block that is not full, and nothing else:
 // with the copy of imgToBlocks, which writes every paired position, X is then
-// written whole.
-void zeroUnpaired(double* X, const Grid& g);
+// written whole. With c0, c1: only in the blocks of those grid columns, as
+// forEachBlockOrRun counts them.
+void zeroUnpaired(double* X, const Grid& g, std::int32_t c0, std::int32_t c1);
+inline void zeroUnpaired(double* X, const Grid& g) { zeroUnpaired(X, g, 0, g.mainCols); }
 
 }  // namespace blocks
 

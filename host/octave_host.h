@@ -115,8 +115,9 @@ class OctaveHost {
   // data; an array taken from an argument shares the argument's buffer.
   template <class A>
   auto keep(const A& a) -> decltype(a.data()) {
-    kept_.push_back(std::make_shared<A>(a));
-    return a.data();
+    auto held = std::make_shared<A>(a);
+    kept_.push_back(held);
+    return held->data();
   }
 
   const char* fn_;

@@ -104,6 +104,19 @@ def _workers(workers, fn):
     return w
 
 
+def _position_pairs(positions, fn):
+    """positions as a (k, 2) integer array of (row, col) pairs."""
+    p = _array(positions, fn, "positions")
+    if p.dtype.kind not in "iu":
+        raise ToolboxTypeError(f"positions must be integers, not {p.dtype}", f"{fn}:badInput")
+    if p.size == 0:
+        p = p.reshape(0, 2)
+    if p.ndim != 2 or p.shape[1] != 2:
+        raise ToolboxValueError(f"positions must have shape (k, 2), not {p.shape}",
+                                f"{fn}:badShape")
+    return p
+
+
 def _pair(value, fn, name, offset=0):
     try:
         items = tuple(value)
@@ -494,14 +507,7 @@ def cyclic_energy(field, positions, *, imag=None, workers=None):
     if m * n >= _INT32:
         raise ToolboxValueError(f"The grid must have fewer than 2^31 points, not {m * n}",
                                 f"{fn}:tooLarge")
-    p = _array(positions, fn, "positions")
-    if p.dtype.kind not in "iu":
-        raise ToolboxTypeError(f"positions must be integers, not {p.dtype}", f"{fn}:badInput")
-    if p.size == 0:
-        p = p.reshape(0, 2)
-    if p.ndim != 2 or p.shape[1] != 2:
-        raise ToolboxValueError(f"positions must have shape (k, 2), not {p.shape}",
-                                f"{fn}:badShape")
+    p = _position_pairs(positions, fn)
     # A C-ordered field is the transposed grid in column-major order: the
     # transposed problem sums the same terms in the same order.
     fortran = not (re.flags.c_contiguous and not re.flags.f_contiguous

@@ -257,14 +257,7 @@ def _energy_stack_parts(fields, imags, positions):
 
 def _positions(positions, m, n, fn):
     """The positions as the in-memory function checks them, with its errors."""
-    p = np.asarray(positions)
-    if p.dtype.kind not in "iu":
-        raise ToolboxTypeError(f"positions must be integers, not {p.dtype}", f"{fn}:badInput")
-    if p.size == 0:
-        p = p.reshape(0, 2)
-    if p.ndim != 2 or p.shape[1] != 2:
-        raise ToolboxValueError(f"positions must have shape (k, 2), not {p.shape}",
-                                f"{fn}:badShape")
+    p = _bw._position_pairs(positions, fn)
     if m * n > 0 and len(p):
         pi = p.astype(np.int64) if p.dtype.kind == "u" else p
         bad = (pi[:, 0] < 0) | (pi[:, 0] >= m) | (pi[:, 1] < 0) | (pi[:, 1] >= n)

@@ -157,10 +157,6 @@ py::array_t<double> columnMajor(py::ssize_t rows, py::ssize_t cols) {
   return py::array_t<double, py::array::f_style>({rows, cols});
 }
 
-void zero(double* x, std::int64_t from, std::int64_t to) {
-  if (to > from) std::fill(x + from, x + to, 0.0);
-}
-
 void checkWorkers(const char* fn, std::int64_t workers) {
   if (workers < 1)
     fail(false, fn, "badWorkers", "workers must be at least 1, not %lld",
@@ -213,14 +209,11 @@ py::array imgToBlocks(const py::array& Y, std::int32_t n1, std::int32_t n2, std:
     py::gil_scoped_release unlocked;
     inRanges(g.mainCols, 1, copyWork(std::int64_t{g.blockLen} * g.blockCount), workers,
              [&](std::int64_t c0, std::int64_t c1) {
-               // The range's blocks (blocks::forEachBlockOrRun) are zeroed first.
-               const std::int64_t len = g.blockLen;
-               if (g.blockCount == 0) return;
-               if (g.hasTopBand()) zero(x, c0 * len, c1 * len);
-               if (g.hasLeftBand() && c0 == 0) zero(x, 0, g.mainRows * len);
-               zero(x, g.mainBlock(0, static_cast<std::int32_t>(c0)) * len,
-                    g.mainBlock(0, static_cast<std::int32_t>(c1)) * len);
-               blocks::imgToBlocks(y, x, g, static_cast<std::int32_t>(c0), static_cast<std::int32_t>(c1));
+               const auto b0 = static_cast<std::int32_t>(c0), b1 = static_cast<std::int32_t>(c1);
+               // The copy writes every paired entry; the frames of the
+               // range's blocks that are not full are zeroed.
+               blocks::zeroUnpaired(x, g, b0, b1);
+               blocks::imgToBlocks(y, x, g, b0, b1);
              });
   });
   return std::move(X);
