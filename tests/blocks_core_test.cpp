@@ -184,7 +184,7 @@ TEST(BlockCopy, ReferencePairsEveryImageEntryOnceAndNoPositionTwice) {
 
 TEST(BlockCopy, CoresMatchTheReferenceOnRandomGrids) {
   std::mt19937 rng(2024);
-  std::uniform_real_distribution<double> value(-1e6, 1e6);
+  const support::Uniform value(-1e6, 1e6);
   for (int trial = 0; trial < 3000; ++trial) {
     const GridParams p = randomParams(rng);
     ASSERT_EQ(blocks::checkGrid(p), GridError::none);
@@ -288,7 +288,7 @@ double* lineAligned(double* p) {
 // line, with sentinels before and after that must survive.
 TEST(BlockCopy, EveryCodePathMatchesTheReference) {
   std::mt19937 rng(31);
-  std::uniform_real_distribution<double> value(-1e3, 1e3);
+  const support::Uniform value(-1e3, 1e3);
   const double sentinel = -12345.678;
   const int sides[] = {2, 3, 4, 5, 8, 9, 16, 17, 24};
   for (cpu::Isa isa : cpu::kIsas) {

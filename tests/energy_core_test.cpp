@@ -49,7 +49,7 @@ std::vector<double> asDoubles(const std::vector<T>& v) {
 // grouping of their terms: squares near 1e16 next to ones near 1, tiny values
 // whose squares are subnormal, zeros and negative values.
 std::vector<double> field(std::size_t count, std::mt19937& rng) {
-  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  const support::Uniform u(-1.0, 1.0);
   std::uniform_int_distribution<int> kind(0, 5);
   std::vector<double> v(count);
   for (double& x : v) {
@@ -68,7 +68,7 @@ std::vector<double> field(std::size_t count, std::mt19937& rng) {
 // and fractions that truncate away.
 std::vector<double> positions(std::size_t count, std::int64_t cells, std::mt19937& rng) {
   std::uniform_int_distribution<std::int64_t> pos(1, cells);
-  std::uniform_real_distribution<double> frac(0.0, 1.0);
+  const support::Uniform frac(0.0, 1.0);
   std::vector<double> p(count);
   for (std::size_t k = 0; k < count; ++k) {
     p[k] = static_cast<double>(pos(rng));

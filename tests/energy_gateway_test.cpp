@@ -93,7 +93,7 @@ TEST(CyclicEnergy, ArgumentCountsComeFirst) {
 
 TEST(CyclicEnergy, ShapesAreIgnored) {
   std::mt19937 rng(5);
-  std::uniform_real_distribution<double> u(-3.0, 3.0);
+  const support::Uniform u(-3.0, 3.0);
   const std::size_t m = 7, n = 5, cells = m * n;
   std::vector<double> re(cells), im(cells), p{35, 1, 17.5, 17, 2, 2, 30};
   for (std::size_t e = 0; e < cells; ++e) re[e] = u(rng), im[e] = u(rng);
@@ -301,7 +301,7 @@ TEST(CyclicEnergy, ComplexInputsGiveTheirRealParts) {
 TEST(CyclicEnergy, MatchesReferenceOnRandomCalls) {
   std::mt19937 rng(99);
   std::uniform_int_distribution<int> side(1, 40);
-  std::uniform_real_distribution<double> u(-1e4, 1e4);
+  const support::Uniform u(-1e4, 1e4);
   for (int t = 0; t < 60; ++t) {
     const int m = side(rng), n = side(rng), cells = m * n;
     const int np = std::uniform_int_distribution<int>(0, 2 * cells)(rng);

@@ -58,6 +58,23 @@ inline testhost::CallResult call(const std::string& name, int nlhs, const Args& 
   return plugin(name).call(nlhs, args.ptrs());
 }
 
+// Uniform doubles in [lo, hi): 53 random bits, scaled. (libstdc++'s
+// uniform_real_distribution calls log() for every value when clang compiles
+// it, which under qemu costs more than the kernels under test.)
+class Uniform {
+ public:
+  Uniform(double lo, double hi) : lo_(lo), span_(hi - lo) {}
+  template <class Engine>
+  double operator()(Engine& rng) const {
+    std::uint64_t r = rng();
+    if constexpr (Engine::max() <= 0xffffffffu) r = (r << 32) | rng();  // 32-bit engines
+    return lo_ + span_ * (static_cast<double>(r >> 11) * 0x1p-53);
+  }
+
+ private:
+  double lo_, span_;
+};
+
 // The bits of a stored double. Taken by reference and read as memory: on the
 // x87 unit, loading a signalling NaN as a double would quiet it.
 inline std::uint64_t bits(const double& v) {

@@ -130,7 +130,7 @@ class WalshPath : public ::testing::TestWithParam<cpu::Isa> {
 // zeros and subnormals sprinkled in; and magnitudes near overflow, where sums
 // and 2b overflow.
 std::vector<double> randomColumns(std::mt19937_64& rng, std::int32_t M, std::int32_t N, int firstKind = 0) {
-  std::uniform_real_distribution<double> unit(1.0, 2.0);
+  const support::Uniform unit(1.0, 2.0);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   auto sign = [&] { return pick(0, 1) ? -1.0 : 1.0; };
   std::vector<double> A(static_cast<std::size_t>(M) * N);

@@ -74,7 +74,7 @@ TEST(SeqSpectrum, WorkedExamplesAndNoOutputRequested) {
 // of a vector, alone and in batches of columns.
 TEST(SeqSpectrum, MatchesReference) {
   std::mt19937_64 rng(7);
-  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  const support::Uniform unit(-1.0, 1.0);
   for (std::size_t M : {2u, 5u, 13u, 37u, 64u, 100u, 1000u, 4097u}) {
     for (std::size_t N : {1u, 2u, 7u, 9u, 17u}) {
       std::vector<double> A(M * N);
