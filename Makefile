@@ -129,5 +129,5 @@ doc-check:
 	@doc/reference.sh --check
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) build-win32-host build-python dist $(DEMO_OUT) \
+	rm -rf $(BUILD) $(SAN_BUILD) $(PLATFORMS:%=build-%) build-win32-host build-maca64-linux build-python dist $(DEMO_OUT) \
 	  python/bwtoolbox/_core*.so

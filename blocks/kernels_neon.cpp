@@ -15,8 +15,10 @@ namespace {
 
 #include "simd/neon.inc"
 
-inline void moveTwo(const double* from, double* to) { store(to, load(from)); }
-inline void moveFour(const double* from, double* to) {
+// Two and four values are whole vectors here: copyFixed names these in
+// branches it never takes with W = 2.
+[[maybe_unused]] inline void moveTwo(const double* from, double* to) { store(to, load(from)); }
+[[maybe_unused]] inline void moveFour(const double* from, double* to) {
   store(to, load(from));
   store(to + 2, load(from + 2));
 }

@@ -52,10 +52,14 @@ elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "aarch64|arm64")
   set(TOOLBOX_PLATFORM aarch64)
   set(TOOLBOX_MEX_SUFFIX .mexa64)
   # Optimized at mkoctfile's level, the one an Octave user on ARM gets, so
-  # that the suite tests those instructions (tests/check_fp_contract.sh).
-  foreach(lang C CXX)
-    set(CMAKE_${lang}_FLAGS_RELEASE "-O2 -DNDEBUG")
-  endforeach()
+  # that the suite tests those instructions (tests/check_fp_contract.sh);
+  # the build with the Apple-silicon bundles' code generation keeps their
+  # level (cmake/toolchain-aarch64-linux-clang.cmake).
+  if(NOT TOOLBOX_BUNDLE_CODEGEN)
+    foreach(lang C CXX)
+      set(CMAKE_${lang}_FLAGS_RELEASE "-O2 -DNDEBUG")
+    endforeach()
+  endif()
 else()
   set(TOOLBOX_PLATFORM glnxa64)
   set(TOOLBOX_MEX_SUFFIX .mexa64)

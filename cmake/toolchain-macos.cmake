@@ -37,19 +37,16 @@ get_filename_component(cxx_version "${cxx_dir}" NAME)
 string(REPLACE VERSION "${cxx_version}" cxx_arch "${MACOS_CXX_ARCH}")
 # clang predefines __nonnull and __nullable for Apple targets; glibc uses them
 # as its own attribute macros.
-set(c_headers "-U__nonnull -U__nullable -idirafter ${MACOS_MULTIARCH} -idirafter /usr/include")
+# glibc's int64_t and uint64_t are long where macOS has long long: the two
+# headers in host/macos/cross/include declare them as macOS does, so that C++
+# names match the target's and clang can mangle arm_neon.h's vector types
+# (built on long, they crash it for an Apple target).
+set(stubs "${CMAKE_CURRENT_LIST_DIR}/../host/macos/cross")
+set(c_headers "-U__nonnull -U__nullable -isystem ${stubs}/include -idirafter ${MACOS_MULTIARCH} -idirafter /usr/include")
 set(headers "-Wno-unused-command-line-argument -nostdinc++ -isystem ${cxx_dir} -isystem ${cxx_arch} ${c_headers}")
-# glibc's int64_t is long where macOS has long long, and clang 14 crashes
-# mangling arm_neon.h's vector types built on it: without the macOS SDK the
-# arm64 bundles are built without their NEON paths (they take the portable
-# ones, with the same results); a build on a Mac with Xcode has them.
-if(MACOS_ARCH STREQUAL arm64)
-  string(APPEND headers " -DTOOLBOX_NO_NEON=1")
-endif()
 set(CMAKE_C_FLAGS_INIT "${c_headers}")
 set(CMAKE_CXX_FLAGS_INIT "${headers}")
 
-set(stubs "${CMAKE_CURRENT_LIST_DIR}/../host/macos/cross")
 set(link "-fuse-ld=lld --ld-path=${MACOS_LD} -mlinker-version=711 -stdlib=libc++ -L${stubs}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${link}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${link}")

@@ -7,7 +7,10 @@
 # under qemu-i386), win64 (mingw-w64; tests run under Wine), aarch64 (64-bit
 # ARM Linux, g++-aarch64-linux-gnu; tests run under qemu-aarch64), maci64 and
 # maca64 (Intel and Apple-silicon macOS, clang and lld; the test checks the
-# bundles' load commands, architecture, minimum OS and exports).
+# bundles' load commands, architecture, minimum OS and exports, and on
+# Apple silicon their NEON kernels; then the compiler of the maca64 bundles
+# builds the aarch64 Linux suite with their code generation, in
+# build-maca64-linux, run under qemu-aarch64).
 #
 # With --optional before the action, a platform whose compilers cannot be
 # installed is reported as skipped, with the reason, instead of failing. When
@@ -72,7 +75,13 @@ for platform in "$@"; do
   if [ "$action" = test ]; then
     cmake --build "$build" -j "$jobs"
     [ $runs -eq 1 ] || continue
-    (cd "$build" && ctest --output-on-failure -j "$jobs")
+    case $platform in
+      # The bundle checks print what they found (on Apple silicon, the NEON
+      # kernels' instruction counts).
+      maci64|maca64) (cd "$build" && ctest -V -j "$jobs" |
+                        grep -E '^[0-9]+: (ok|FAIL) |tests passed|tests failed|\*\*\*') ;;
+      *) (cd "$build" && ctest --output-on-failure -j "$jobs") ;;
+    esac
     if [ -f "$build/wineprefix.unusable" ]; then
       echo "SKIPPED $platform tests under Wine: $(cat "$build/wineprefix.unusable")"
     fi
@@ -87,6 +96,22 @@ for platform in "$@"; do
         -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux-gnu.cmake -DTOOLBOX_WIN32_HOST=ON >/dev/null
       cmake --build "$host" -j "$jobs"
       (cd "$host" && ctest --output-on-failure -j "$jobs")
+    fi
+    if [ "$platform" = maca64 ]; then
+      linux=build-maca64-linux
+      echo "== maca64 code generation: the aarch64 Linux suite built by the bundles' compiler ($linux)"
+      if ! scripts/deps.sh test qemu; then
+        echo "SKIPPED maca64 code generation tests: GoogleTest or qemu-user could not be installed (scripts/deps.sh test qemu)"
+        continue
+      fi
+      compiler() { sed -n "s/^CMAKE_$1_COMPILER:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+      cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-clang.cmake \
+        "-DCMAKE_C_COMPILER=$(compiler C)" "-DCMAKE_CXX_COMPILER=$(compiler CXX)" \
+        -DTOOLBOX_TESTS=ON "-DTOOLBOX_DIST_DIR=$PWD/$linux/dist" >/dev/null
+      "$(compiler CXX)" --version | head -1
+      cmake --build "$linux" -j "$jobs"
+      (cd "$linux" && ctest --output-on-failure -j "$jobs")
     fi
   else
     cmake --build "$build" -j "$jobs" --target mex

@@ -30,8 +30,7 @@
 #endif
 // NEON (Advanced SIMD) is part of every 64-bit ARM processor: its files need
 // no target region and the dispatch no run-time test.
-// TOOLBOX_NO_NEON leaves them out (cmake/toolchain-macos.cmake).
-#if defined(__aarch64__) && defined(__ARM_NEON) && !defined(TOOLBOX_NO_NEON)
+#if defined(__aarch64__) && defined(__ARM_NEON)
 #define TOOLBOX_ARM_NEON 1
 #else
 #define TOOLBOX_ARM_NEON 0

@@ -44,7 +44,22 @@ while read -r sym lib; do
     *) fail "imports $sym from $lib" ;;
   esac
 done < <("$nm" -m -u "$file" | sed -n 's/.*external \([^ ]*\) (from \([^)]*\))$/\1 \2/p')
-if [ "$arch" = arm64 ] && "$objdump" -d "$file" | grep -qE $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t'; then
-  fail "holds a fused multiply-add"
+neon=""
+if [ "$arch" = arm64 ]; then
+  "$objdump" -d "$file" | grep -qE $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t' &&
+    fail "holds a fused multiply-add"
+  # The NEON kernels (namespace <subsystem>::kernels::neon) are in the bundle,
+  # and their code is vector code: instructions on lane arrangements (fadd.2d,
+  # ext.16b, ...) or on whole q registers.
+  syms=$("$nm" -C "$file" | awk '$2 ~ /^[tT]$/ && / [a-z]+::kernels::neon::/ {print $1}')
+  [ -n "$syms" ] || fail "holds no NEON kernel"
+  mangled=$("$nm" "$file" | awk -v want="$(tr '\n' ' ' <<<"$syms")" '
+    BEGIN {n = split(want, w, " "); for (i = 1; i <= n; i++) keep[w[i]] = 1}
+    $2 ~ /^[tT]$/ && ($1 in keep) {print $3}' | paste -sd, -)
+  code=$("$objdump" -d --no-show-raw-insn --disassemble-symbols="$mangled" "$file")
+  vector=$(grep -cE $'\t[a-z0-9]+\.(16b|8b|8h|4h|4s|2s|2d|1d)\t|\tq[0-9]+, ' <<<"$code" || true)
+  doubles=$(grep -cE $'\t(fadd|fsub|fmul)\.2d\t' <<<"$code" || true)
+  [ "$vector" -gt 0 ] || fail "its NEON kernels hold no vector instruction"
+  neon=": $(wc -l <<<"$syms") NEON kernel functions, $vector vector instructions, $doubles two-lane double additions, subtractions and multiplications"
 fi
-echo "ok $name"
+echo "ok $name$neon"
