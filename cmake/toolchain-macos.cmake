@@ -25,8 +25,8 @@ set(CMAKE_CXX_COMPILER_TARGET ${macos_target})
 
 # The newest libstdc++ headers for the processor: MACOS_CXX_ROOT holds one
 # folder per version, MACOS_CXX_ARCH is the processor-specific folder with
-# VERSION in place of the version, MACOS_MULTIARCH glibc's processor-specific
-# headers.
+# VERSION in place of the version. MACOS_C_INCLUDE lists glibc's header
+# folders for the processor, searched in that order.
 file(GLOB cxx_versions LIST_DIRECTORIES true "${MACOS_CXX_ROOT}/*")
 if(NOT cxx_versions)
   message(FATAL_ERROR "no libstdc++ headers for ${MACOS_ARCH} in ${MACOS_CXX_ROOT}")
@@ -35,6 +35,10 @@ list(SORT cxx_versions COMPARE NATURAL ORDER DESCENDING)
 list(GET cxx_versions 0 cxx_dir)
 get_filename_component(cxx_version "${cxx_dir}" NAME)
 string(REPLACE VERSION "${cxx_version}" cxx_arch "${MACOS_CXX_ARCH}")
+# -nostdlibinc: for an Apple target clang would search /usr/include, the
+# build machine's own headers, before those given here (where the i386
+# libraries are installed, /usr/include/bits is x86's, which makes an arm64
+# build 32-bit in glibc's eyes). Only the compiler's own headers stay.
 # clang predefines __nonnull and __nullable for Apple targets; glibc uses them
 # as its own attribute macros.
 # glibc's int64_t and uint64_t are long where macOS has long long: the two
@@ -42,7 +46,10 @@ string(REPLACE VERSION "${cxx_version}" cxx_arch "${MACOS_CXX_ARCH}")
 # names match the target's and clang can mangle arm_neon.h's vector types
 # (built on long, they crash it for an Apple target).
 set(stubs "${CMAKE_CURRENT_LIST_DIR}/../host/macos/cross")
-set(c_headers "-U__nonnull -U__nullable -isystem ${stubs}/include -idirafter ${MACOS_MULTIARCH} -idirafter /usr/include")
+set(c_headers "-nostdlibinc -U__nonnull -U__nullable -isystem ${stubs}/include")
+foreach(dir ${MACOS_C_INCLUDE})
+  string(APPEND c_headers " -idirafter ${dir}")
+endforeach()
 set(headers "-Wno-unused-command-line-argument -nostdinc++ -isystem ${cxx_dir} -isystem ${cxx_arch} ${c_headers}")
 set(CMAKE_C_FLAGS_INIT "${c_headers}")
 set(CMAKE_CXX_FLAGS_INIT "${headers}")
