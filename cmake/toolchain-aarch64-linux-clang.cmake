@@ -14,17 +14,11 @@
 # build folder (scripts/cross.sh), never to dist/aarch64.
 # scripts/cross.sh passes the compiler the maca64 build found; standalone, the
 # same search as toolchain-macos.cmake finds the same one.
-set(CMAKE_SYSTEM_NAME Linux)
-set(CMAKE_SYSTEM_PROCESSOR aarch64)
-set(triple aarch64-linux-gnu)
 set(TOOLBOX_BUNDLE_CODEGEN ON)
-
 find_program(CMAKE_C_COMPILER NAMES clang clang-14 REQUIRED)
 find_program(CMAKE_CXX_COMPILER NAMES clang++ clang++-14 REQUIRED)
-find_program(AARCH64_OBJDUMP NAMES ${triple}-objdump REQUIRED)
-set(CMAKE_C_COMPILER_TARGET ${triple})
-set(CMAKE_CXX_COMPILER_TARGET ${triple})
-set(CMAKE_EXPORT_COMPILE_COMMANDS ON)  # read by tests/check_fp_contract.sh
+set(CMAKE_C_COMPILER_TARGET aarch64-linux-gnu)
+set(CMAKE_CXX_COMPILER_TARGET aarch64-linux-gnu)
 
 set(codegen "-mcpu=apple-m1 -mno-outline-atomics -fsigned-char")
 set(CMAKE_C_FLAGS_INIT "${codegen}")
@@ -34,13 +28,7 @@ foreach(kind EXE SHARED MODULE)
 endforeach()
 
 # qemu's "max" processor has every extension apple-m1 code may use.
-find_program(QEMU_AARCH64 NAMES qemu-aarch64 qemu-aarch64-static)
-if(QEMU_AARCH64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${QEMU_AARCH64};-cpu;max;-L;/usr/${triple}")
-endif()
-
-set(CMAKE_FIND_ROOT_PATH "/usr/${triple}")
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(AARCH64_QEMU_OPTIONS -cpu max)
+# The rest (objdump, qemu, the cross compiler's sysroot) as for the g++ build,
+# whose compiler search finds the compilers above already chosen.
+include("${CMAKE_CURRENT_LIST_DIR}/toolchain-aarch64-linux-gnu.cmake")

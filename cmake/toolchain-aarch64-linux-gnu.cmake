@@ -11,9 +11,11 @@ find_program(CMAKE_CXX_COMPILER NAMES ${triple}-g++ REQUIRED)
 find_program(AARCH64_OBJDUMP NAMES ${triple}-objdump REQUIRED)
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)  # read by tests/check_fp_contract.sh
 
+# AARCH64_QEMU_OPTIONS: options before -L (toolchain-aarch64-linux-clang.cmake
+# asks for a processor).
 find_program(QEMU_AARCH64 NAMES qemu-aarch64 qemu-aarch64-static)
 if(QEMU_AARCH64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${QEMU_AARCH64};-L;/usr/${triple}")
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QEMU_AARCH64} ${AARCH64_QEMU_OPTIONS} -L /usr/${triple})
 endif()
 
 set(CMAKE_FIND_ROOT_PATH "/usr/${triple}")

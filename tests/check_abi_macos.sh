@@ -48,15 +48,13 @@ neon=""
 if [ "$arch" = arm64 ]; then
   "$objdump" -d "$file" | grep -qE $'\t(fn?madd|fn?msub|fmla|fmls)(\.[0-9a-z]+)?\t' &&
     fail "holds a fused multiply-add"
-  # The NEON kernels (namespace <subsystem>::kernels::neon) are in the bundle,
-  # and their code is vector code: instructions on lane arrangements (fadd.2d,
-  # ext.16b, ...) or on whole q registers.
-  syms=$("$nm" -C "$file" | awk '$2 ~ /^[tT]$/ && / [a-z]+::kernels::neon::/ {print $1}')
+  # The NEON kernels (functions in, or local to, namespace
+  # <subsystem>::kernels::neon: mangled _ZN<n><subsystem>7kernels4neon or
+  # _ZZN...) are in the bundle, and their code is vector code: instructions on
+  # lane arrangements (fadd.2d, ext.16b, ...) or on whole q registers.
+  syms=$("$nm" "$file" | awk '$2 ~ /^[tT]$/ {print $3}' | grep -E '^_?_ZZ?N[0-9]+[a-z]+7kernels4neon' || true)
   [ -n "$syms" ] || fail "holds no NEON kernel"
-  mangled=$("$nm" "$file" | awk -v want="$(tr '\n' ' ' <<<"$syms")" '
-    BEGIN {n = split(want, w, " "); for (i = 1; i <= n; i++) keep[w[i]] = 1}
-    $2 ~ /^[tT]$/ && ($1 in keep) {print $3}' | paste -sd, -)
-  code=$("$objdump" -d --no-show-raw-insn --disassemble-symbols="$mangled" "$file")
+  code=$("$objdump" -d --no-show-raw-insn --disassemble-symbols="$(paste -sd, - <<<"$syms")" "$file")
   vector=$(grep -cE $'\t[a-z0-9]+\.(16b|8b|8h|4h|4s|2s|2d|1d)\t|\tq[0-9]+, ' <<<"$code" || true)
   doubles=$(grep -cE $'\t(fadd|fsub|fmul)\.2d\t' <<<"$code" || true)
   [ "$vector" -gt 0 ] || fail "its NEON kernels hold no vector instruction"
